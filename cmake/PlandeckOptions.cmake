@@ -1,0 +1,27 @@
+# Common compile settings for every Plandeck target.
+add_library(plandeck_options INTERFACE)
+target_compile_options(plandeck_options INTERFACE -Wall -Wextra)
+target_include_directories(plandeck_options INTERFACE ${PROJECT_SOURCE_DIR})
+if(PLANDECK_WERROR)
+  target_compile_options(plandeck_options INTERFACE -Werror)
+endif()
+if(PLANDECK_SANITIZE)
+  target_compile_options(plandeck_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(plandeck_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(PLANDECK_FUZZ)
+  target_compile_options(plandeck_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+  target_link_options(plandeck_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# plandeck_add_tests(NAME <exe> LABEL <label> SOURCES ... LIBS ...)
+function(plandeck_add_tests)
+  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main plandeck_options)
+  target_compile_definitions(${T_NAME} PRIVATE PLANDECK_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  include(GoogleTest)
+  gtest_discover_tests(${T_NAME} PROPERTIES LABELS ${T_LABEL}
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen" DISCOVERY_TIMEOUT 60)
+endfunction()
