@@ -37,7 +37,7 @@ void TTestItem::AssignTo(TPersistent& Dest) const {
 }
 
 void TTestItem::Modified() {
-  ++FModifiedCount;
+  if (!FChanging) ++FModifiedCount;  // a guarded re-entry does nothing
   TTxPersistent::Modified();
 }
 
