@@ -132,15 +132,21 @@ void ReadRecordBody(TReader& R, TPersistent& Root) {
 
 }  // namespace
 
-std::vector<std::uint8_t> WriteComponentImage(TPersistent& Root) {
-  std::vector<std::uint8_t> out;
-  TWriter w(out);
+namespace {
+void WriteImage(TWriter& w, TPersistent& Root) {
   w.Write(kSignature, 4);
   w.WriteStr(Root.ClassName());
   w.WriteStr("");
   TImageWriter(w).WriteObject(Root, "");
   w.WriteByte(0);  // end of properties
   w.WriteByte(0);  // end of children
+}
+}  // namespace
+
+std::vector<std::uint8_t> WriteComponentImage(TPersistent& Root) {
+  std::vector<std::uint8_t> out;
+  TWriter w(out);
+  WriteImage(w, Root);
   return out;
 }
 
@@ -174,10 +180,9 @@ std::vector<std::uint8_t> WriteResourceImage(TPersistent& Root) {
   w.Write(&kResourceMemoryFlags, 2);
   const std::size_t sizeAt = out.size();
   w.Write("\0\0\0\0", 4);
-  const std::vector<std::uint8_t> image = WriteComponentImage(Root);
-  const auto size = static_cast<std::uint32_t>(image.size());
+  WriteImage(w, Root);
+  const auto size = static_cast<std::uint32_t>(out.size() - sizeAt - 4);
   std::memcpy(out.data() + sizeAt, &size, 4);
-  out.insert(out.end(), image.begin(), image.end());
   return out;
 }
 

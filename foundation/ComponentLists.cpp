@@ -33,9 +33,13 @@ void CheckMoveIndices(int CurIndex, int NewIndex, std::size_t Count) {
 
 }  // namespace
 
-std::unique_ptr<TMyPersistent> ReadListItem(TReader& Reader, TMyPersistent* AOwner) {
-  const std::string className = Reader.ReadString();
-  auto item = CreateMyPersistent(FindClass(className), AOwner);
+std::unique_ptr<TMyPersistent> TListItemReader::Read(TReader& Reader, TMyPersistent* AOwner) {
+  const std::string_view className = Reader.ReadRawString();
+  if (!FLastClass || className != FLastName) {
+    FLastClass = &FindClass(className);
+    FLastName = className;
+  }
+  auto item = CreateMyPersistent(*FLastClass, AOwner);
   item->ReadData(Reader);
   return item;
 }
@@ -52,7 +56,8 @@ TUndoSaveComponentList::~TUndoSaveComponentList() {
 
 void TUndoSaveComponentList::ReadData(TReader& Reader) {
   Reader.ReadListBegin();
-  while (!Reader.EndOfList()) AppendRead(ReadListItem(Reader, this));
+  TListItemReader items;
+  while (!Reader.EndOfList()) AppendRead(items.Read(Reader, this));
   Reader.ReadListEnd();
 }
 
@@ -164,7 +169,7 @@ PLANDECK_DEFINE_CLASS(TSameComponentList, TUndoSaveComponentList)
 void TSameComponentList::ReadData(TReader& Reader) {
   const std::int32_t n = Reader.ReadInteger();
   if (n <= 0) return;
-  const TMetaClass& cls = FindClass(Reader.ReadString());
+  const TMetaClass& cls = FindClass(Reader.ReadRawString());
   Reader.CheckCount(n);
   FList.reserve(FList.size() + static_cast<std::size_t>(n));
   for (std::int32_t i = 0; i < n; ++i) {
@@ -230,8 +235,9 @@ void TMyList::DefineProperties(TFiler& Filer) {
 
 void TMyList::ReadData(TReader& Reader) {
   Reader.ReadListBegin();
+  TListItemReader items;
   while (!Reader.EndOfList()) {
-    auto item = ReadListItem(Reader, nullptr);
+    auto item = items.Read(Reader, nullptr);
     FList.push_back(item.get());
     FReadItems.push_back(std::move(item));
   }

@@ -106,5 +106,13 @@ private:
   std::vector<std::unique_ptr<TMyPersistent>> FReadItems;
 };
 
-// Registered-class helpers shared by the list readers.
-std::unique_ptr<TMyPersistent> ReadListItem(TReader& Reader, TMyPersistent* AOwner);
+// Reads one "class name, values" item of a list. Consecutive items are
+// usually of one class, so the last lookup is kept.
+class TListItemReader {
+public:
+  std::unique_ptr<TMyPersistent> Read(TReader& Reader, TMyPersistent* AOwner);
+
+private:
+  std::string FLastName;
+  const TMetaClass* FLastClass = nullptr;
+};

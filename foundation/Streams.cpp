@@ -3,9 +3,37 @@
 #include "foundation/StreamError.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <utility>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+
+TByteBuffer::~TByteBuffer() { std::free(FData); }
+
+TByteBuffer::TByteBuffer(TByteBuffer&& Other) noexcept
+    : FData(std::exchange(Other.FData, nullptr)),
+      FSize(std::exchange(Other.FSize, 0)),
+      FCapacity(std::exchange(Other.FCapacity, 0)) {}
+
+TByteBuffer& TByteBuffer::operator=(TByteBuffer&& Other) noexcept {
+  if (this != &Other) {
+    std::free(FData);
+    FData = std::exchange(Other.FData, nullptr);
+    FSize = std::exchange(Other.FSize, 0);
+    FCapacity = std::exchange(Other.FCapacity, 0);
+  }
+  return *this;
+}
+
+void TByteBuffer::Reserve(std::size_t Capacity) {
+  if (Capacity <= FCapacity) return;
+  void* p = std::realloc(FData, Capacity);
+  if (!p) throw std::bad_alloc();
+  FData = static_cast<std::uint8_t*>(p);
+  FCapacity = Capacity;
+}
 
 void TStream::ReadBuffer(void* Buffer, std::size_t Count) {
   if (Read(Buffer, Count) != Count) throw EStreamError(StreamMsg::InvalidStreamFormat);

@@ -7,6 +7,30 @@
 #include <string>
 #include <vector>
 
+// A growable byte block that is never zero-filled: the inflater writes every
+// byte it hands out, and a large drawing should not be touched twice.
+class TByteBuffer {
+public:
+  TByteBuffer() = default;
+  ~TByteBuffer();
+  TByteBuffer(TByteBuffer&& Other) noexcept;
+  TByteBuffer& operator=(TByteBuffer&& Other) noexcept;
+  TByteBuffer(const TByteBuffer&) = delete;
+  TByteBuffer& operator=(const TByteBuffer&) = delete;
+
+  void Reserve(std::size_t Capacity);
+  void SetSize(std::size_t Size) { FSize = Size; }  // Size <= Capacity()
+  std::uint8_t* Data() { return FData; }
+  std::size_t Size() const { return FSize; }
+  std::size_t Capacity() const { return FCapacity; }
+  std::span<const std::uint8_t> Span() const { return {FData, FSize}; }
+
+private:
+  std::uint8_t* FData = nullptr;
+  std::size_t FSize = 0;
+  std::size_t FCapacity = 0;
+};
+
 class TStream {
 public:
   virtual ~TStream() = default;

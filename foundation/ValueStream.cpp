@@ -121,7 +121,9 @@ double TReader::ReadFloat() {
   return v;
 }
 
-std::string TReader::ReadString() {
+std::string TReader::ReadString() { return GbkToUtf8(ReadRawString()); }
+
+std::string_view TReader::ReadRawString() {
   const std::uint8_t tag = ReadByte();
   std::size_t len;
   if (tag == vaString) {
@@ -135,9 +137,9 @@ std::string TReader::ReadString() {
     throw EStreamError(StreamMsg::InvalidPropertyValue);
   }
   Need(len);
-  const std::string_view gbk(reinterpret_cast<const char*>(FData.data() + FPos), len);
+  const std::string_view raw(reinterpret_cast<const char*>(FData.data() + FPos), len);
   FPos += len;
-  return GbkToUtf8(gbk);
+  return raw;
 }
 
 bool TReader::ReadBoolean() { return ReadByte() == vaTrue; }

@@ -60,6 +60,8 @@ public:
   bool EndOfList();
   void Read(void* Bytes, std::size_t Count);
 
+  // A string value's bytes as stored (GBK), without conversion: class names.
+  std::string_view ReadRawString();
   std::string ReadStr();
   std::vector<std::uint8_t> ReadBinary();
   std::uint8_t ReadByte();

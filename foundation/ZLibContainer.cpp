@@ -7,9 +7,12 @@
 
 #include <zlib.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kInputChunk = 256 * 1024;
 
 [[noreturn]] void ThrowZLib(const z_stream& zs, const char* Fallback) {
   throw EStreamError(StreamMsg::CompressionError, zs.msg ? zs.msg : Fallback);
@@ -54,11 +57,29 @@ void DeflateToStream(std::span<const std::uint8_t> Data, TStream& Out) {
   } while (ret != Z_STREAM_END);
 }
 
-std::vector<std::uint8_t> InflateStream(TStream& In, std::size_t MaxSize) {
+namespace {
+
+// The resource header states the image size; use it to size the buffer once
+// instead of growing it, but never beyond what the caller allows.
+std::size_t SizeHintFromHeader(const TByteBuffer& Out) {
+  const std::span<const std::uint8_t> d = Out.Span();
+  if (d.size() < 4 || d[0] != 0xFF) return 0;
+  const auto* nameEnd = static_cast<const std::uint8_t*>(std::memchr(d.data() + 3, 0, d.size() - 3));
+  if (!nameEnd) return 0;
+  const std::size_t sizeAt = static_cast<std::size_t>(nameEnd - d.data()) + 3;
+  if (sizeAt + 4 > d.size()) return 0;
+  std::uint32_t size;
+  std::memcpy(&size, d.data() + sizeAt, 4);
+  return sizeAt + 4 + size;
+}
+
+}  // namespace
+
+TByteBuffer InflateStream(TStream& In, std::size_t MaxSize) {
   TInflater inf;
-  std::vector<std::uint8_t> in(kChunk);
-  std::vector<std::uint8_t> out;
-  std::size_t used = 0;
+  std::vector<std::uint8_t> in(kInputChunk);
+  TByteBuffer out;
+  bool hinted = false;
   int ret = Z_OK;
   while (ret != Z_STREAM_END) {
     if (inf.zs.avail_in == 0) {
@@ -67,30 +88,41 @@ std::vector<std::uint8_t> InflateStream(TStream& In, std::size_t MaxSize) {
       inf.zs.next_in = in.data();
       inf.zs.avail_in = static_cast<uInt>(n);
     }
-    if (used == out.size()) {
-      if (out.size() >= MaxSize)
-        throw EStreamError(StreamMsg::ImageTooLarge);
-      out.resize(std::min(MaxSize, std::max<std::size_t>(kChunk, out.size() * 2)));
+    if (!hinted && out.Size() >= 128) {
+      hinted = true;
+      out.Reserve(std::min(MaxSize, SizeHintFromHeader(out) + 1));
     }
-    inf.zs.next_out = out.data() + used;
-    inf.zs.avail_out = static_cast<uInt>(std::min<std::size_t>(out.size() - used, 1u << 30));
-    const uInt before = inf.zs.avail_out;
+    if (out.Size() == out.Capacity()) {
+      if (out.Size() >= MaxSize) throw EStreamError(StreamMsg::ImageTooLarge);
+      out.Reserve(std::min(MaxSize, std::max<std::size_t>(kChunk, out.Capacity() * 2)));
+    }
+    const std::size_t room = std::min<std::size_t>(out.Capacity() - out.Size(), 1u << 30);
+    inf.zs.next_out = out.Data() + out.Size();
+    inf.zs.avail_out = static_cast<uInt>(room);
     ret = inflate(&inf.zs, Z_NO_FLUSH);
-    used += before - inf.zs.avail_out;
+    out.SetSize(out.Size() + room - inf.zs.avail_out);
     if (ret == Z_NEED_DICT || ret == Z_DATA_ERROR || ret == Z_MEM_ERROR || ret == Z_STREAM_ERROR)
       ThrowZLib(inf.zs, "invalid compressed data");
   }
-  out.resize(used);
   return out;
 }
 
+namespace {
+// Never write a file that reading would refuse.
+std::vector<std::uint8_t> CheckedResourceImage(TPersistent& Component) {
+  std::vector<std::uint8_t> image = WriteResourceImage(Component);
+  if (image.size() > kMaxInflatedImage) throw EStreamError(StreamMsg::ImageTooLarge);
+  return image;
+}
+}  // namespace
+
 void WriteZLibComponentToStream(TStream& Out, TPersistent& Component) {
-  DeflateToStream(WriteResourceImage(Component), Out);
+  DeflateToStream(CheckedResourceImage(Component), Out);
 }
 
 void WriteZLibComponentResFile(const std::string& FileName, TPersistent& Component) {
   // The image is complete before the file system is touched.
-  const std::vector<std::uint8_t> image = WriteResourceImage(Component);
+  const std::vector<std::uint8_t> image = CheckedResourceImage(Component);
   SaveFileAtomically(FileName, [&](TStream& out) { DeflateToStream(image, out); });
 }
 
@@ -100,8 +132,8 @@ TPersistent& ReadZLibComponentResFile(const std::string& FileName, TPersistent& 
 }
 
 TPersistent& ReadZLibComponentFromStream(TStream& Stream, TPersistent& Component, std::size_t MaxImage) {
-  const std::vector<std::uint8_t> data = InflateStream(Stream, MaxImage);
-  const std::size_t at = SkipResourceHeader(data);
-  ReadComponentImage(std::span(data).subspan(at), Component);
+  const TByteBuffer data = InflateStream(Stream, MaxImage);
+  const std::size_t at = SkipResourceHeader(data.Span());
+  ReadComponentImage(data.Span().subspan(at), Component);
   return Component;
 }

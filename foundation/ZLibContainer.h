@@ -10,6 +10,7 @@
 
 class TPersistent;
 class TStream;
+class TByteBuffer;
 
 // Refused before it exhausts memory: no real drawing comes near it.
 inline constexpr std::size_t kMaxInflatedImage = std::size_t(1) << 30;
@@ -25,4 +26,4 @@ TPersistent& ReadZLibComponentFromStream(TStream& Stream, TPersistent& Component
 // The compression steps on their own, for the clipboard, libraries and tests.
 void WriteZLibComponentToStream(TStream& Out, TPersistent& Component);
 void DeflateToStream(std::span<const std::uint8_t> Data, TStream& Out);
-std::vector<std::uint8_t> InflateStream(TStream& In, std::size_t MaxSize = kMaxInflatedImage);
+TByteBuffer InflateStream(TStream& In, std::size_t MaxSize = kMaxInflatedImage);
