@@ -8,6 +8,8 @@
 namespace {
 
 constexpr double Pi = std::numbers::pi;
+// How far rounding may carry a cosine past ±1 (a few ulps, with margin).
+constexpr double CosineSlack = 1e-12;
 
 // Where the routines promise a fixed value "on a fault", a non-finite result is
 // that fault: it must never reach saved geometry.
@@ -118,8 +120,14 @@ double VoV(Tv d, Tv t) { return finiteOr(d.x * t.x + d.y * t.y, 0); }
 double VVd(Tv d, Tv t) {
   const double m = modV(d) * modV(t);
   if (!(m >= EPS)) return 0;
-  const double c = VoV(d, t) / m;
-  if (!std::isfinite(c) || std::abs(c) > 1) return 0;
+  double c = VoV(d, t) / m;
+  if (!std::isfinite(c)) return 0;
+  // Rounding can push the cosine of (anti)parallel vectors just past ±1; that
+  // is still 0 or π, or a point on a polygon edge would test as outside.
+  if (std::abs(c) > 1) {
+    if (std::abs(c) - 1 > CosineSlack) return 0;
+    c = c > 0 ? 1 : -1;
+  }
   return std::acos(c);
 }
 

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -76,6 +77,20 @@ TEST(PointInPolygon, OutsideTheBoxOrTheShapeIsRejected) {
   const auto tri = MakePolygon({{0, 0}, {10, 0}, {0, 10}});
   EXPECT_FALSE(pinpygon({8, 8}, *tri));
   EXPECT_FALSE(pinpygon({1, 1}, TPygon{}));
+}
+
+TEST(PointInPolygon, PointOnATurnedEdgeCountsAsInside) {
+  // Off-axis edges make the cosine of the opposite vectors round past -1.
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> angle(0, 6.28), t(0.05, 0.95);
+  for (int n = 0; n < 500; ++n) {
+    const double a = angle(rng);
+    const Tpt c[4] = {protate({0, 0}, a), protate({10, 0}, a), protate({10, 10}, a), protate({0, 10}, a)};
+    const auto pg = MakePolygon({c[0], c[1], c[2], c[3]});
+    const double u = t(rng);
+    const Tpt p{c[1].x + u * (c[2].x - c[1].x), c[1].y + u * (c[2].y - c[1].y)};
+    EXPECT_TRUE(pinpygon(p, *pg)) << "sample " << n;
+  }
 }
 
 TEST(SegmentClipping, BothEndsInsideCountsAsWhollyInside) {
