@@ -30,15 +30,15 @@ std::unique_ptr<TPygon> Square(double x, double y, double side, TdbxLx lx = lxSo
   return MakePolygon({{x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}}, lx);
 }
 
-struct RunSpec {
+struct ExpectedRun {
   double qt, zt;
   TddlxLx lx;
 };
 
-void ExpectRuns(const Tpgbx& e, std::initializer_list<RunSpec> runs) {
+void ExpectRuns(const Tpgbx& e, std::initializer_list<ExpectedRun> runs) {
   ASSERT_EQ(e.zbx.size(), runs.size());
   std::size_t i = 0;
-  for (const RunSpec& r : runs) {
+  for (const ExpectedRun& r : runs) {
     EXPECT_NEAR(e.zbx[i].qt, r.qt, 1e-9) << "run " << i;
     EXPECT_NEAR(e.zbx[i].zt, r.zt, 1e-9) << "run " << i;
     EXPECT_EQ(e.zbx[i].lx, r.lx) << "run " << i;
