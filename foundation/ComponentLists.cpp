@@ -55,6 +55,7 @@ TUndoSaveComponentList::~TUndoSaveComponentList() {
 }
 
 void TUndoSaveComponentList::ReadData(TReader& Reader) {
+  TReader::TNestingGuard nesting(Reader);
   Reader.ReadListBegin();
   TListItemReader items;
   while (!Reader.EndOfList()) AppendRead(items.Read(Reader, this));
@@ -167,6 +168,7 @@ void TUndoSaveComponentList::AppendRead(std::unique_ptr<TMyPersistent> Item) {
 PLANDECK_DEFINE_CLASS(TSameComponentList, TUndoSaveComponentList)
 
 void TSameComponentList::ReadData(TReader& Reader) {
+  TReader::TNestingGuard nesting(Reader);
   const std::int32_t n = Reader.ReadInteger();
   if (n <= 0) return;
   const TMetaClass& cls = FindClass(Reader.ReadRawString());
@@ -234,6 +236,7 @@ void TMyList::DefineProperties(TFiler& Filer) {
 }
 
 void TMyList::ReadData(TReader& Reader) {
+  TReader::TNestingGuard nesting(Reader);
   Reader.ReadListBegin();
   TListItemReader items;
   while (!Reader.EndOfList()) {

@@ -176,3 +176,10 @@ std::vector<std::uint8_t> TReader::ReadBinary() {
 void TReader::CheckCount(std::int64_t Count) const {
   if (Count > static_cast<std::int64_t>(Remaining())) throw EStreamError(StreamMsg::InvalidPropertyValue);
 }
+
+TReader::TNestingGuard::TNestingGuard(TReader& R) : FR(R) {
+  if (++FR.FDepth > kMaxNesting) {
+    --FR.FDepth;
+    throw EStreamError(StreamMsg::InvalidStreamFormat);
+  }
+}

@@ -72,8 +72,23 @@ public:
   // A count of items that each take at least one byte cannot exceed what is left.
   void CheckCount(std::int64_t Count) const;
 
+  // Lists inside items inside lists: a damaged file must not recurse the
+  // stack away. Each nested list read holds a guard.
+  class TNestingGuard {
+  public:
+    explicit TNestingGuard(TReader& R);
+    ~TNestingGuard() { --FR.FDepth; }
+    TNestingGuard(const TNestingGuard&) = delete;
+    TNestingGuard& operator=(const TNestingGuard&) = delete;
+
+  private:
+    TReader& FR;
+  };
+  static constexpr int kMaxNesting = 200;
+
 private:
   std::int32_t ReadIntegerOfType(std::uint8_t Tag);
+  int FDepth = 0;
   void Need(std::size_t Count) const;
   std::span<const std::uint8_t> FData;
   std::size_t FPos = 0;

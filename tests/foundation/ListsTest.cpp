@@ -90,6 +90,35 @@ TEST_F(Lists, HeterogeneousListStreamsClassNamesAndReadsInOrder) {
   EXPECT_EQ(back.FItems->Items(1)->FOwner, back.FItems.get());
 }
 
+TEST_F(Lists, NestedGroupsReadBackButAbsurdNestingIsRefused) {
+  auto nested = [](int depth) {
+    ByteBuilder b;
+    b({0x01});
+    for (int i = 0; i < depth; ++i) b({0x06, 10})("TTestGroup")({0x01});
+    for (int i = 0; i < depth; ++i) b({0x00});
+    b({0x00});
+    return b.b;
+  };
+  {
+    TUndoSaveComponentList list;
+    const Bytes data = nested(50);
+    TReader r(data);
+    list.ReadData(r);
+    int depth = 0;
+    for (TMyPersistent* p = list.Items(0); p;) {
+      ++depth;
+      auto* g = static_cast<TTestGroup*>(p);
+      p = g->FItems->Count() ? g->FItems->Items(0) : nullptr;
+    }
+    EXPECT_EQ(depth, 50);
+  }
+  // A damaged file nesting a hundred thousand levels must not exhaust the stack.
+  TUndoSaveComponentList list;
+  const Bytes data = nested(100000);
+  TReader r(data);
+  EXPECT_THROW(list.ReadData(r), EStreamError);
+}
+
 TEST_F(Lists, SameListReadsNothingMoreForZeroOrNegativeCounts) {
   for (Bytes values : {Bytes{0x02, 0x00, 0x09}, Bytes{0x02, 0xFF, 0x09}, Bytes{0x03, 0x00, 0x80, 0x09}}) {
     TTxCollectFound list;

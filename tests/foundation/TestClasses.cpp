@@ -57,10 +57,13 @@ void TTestRoot::GetPublishedSlots(TPublishedSlots& Slots) { Slots.push_back({"Tx
 
 PLANDECK_DEFINE_CLASS(TTestListRoot, TComponent)
 
+PLANDECK_DEFINE_CLASS(TTestGroup, TTxPersistent)
+
 void RegisterTestClasses() {
   RegisterStreamingClasses();
   RegisterClass(TTestItem::StaticClass());
   RegisterClass(TTestProject::StaticClass());
   RegisterClass(TTestRoot::StaticClass());
   RegisterClass(TTestListRoot::StaticClass());
+  RegisterClass(TTestGroup::StaticClass());
 }

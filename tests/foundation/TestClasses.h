@@ -59,4 +59,16 @@ public:
   std::unique_ptr<TUndoSaveComponentList> FItems;
 };
 
+// An item that holds further items, like a block of figures.
+class TTestGroup : public TTxPersistent {
+  PLANDECK_DECLARE_CLASS(TTestGroup)
+public:
+  explicit TTestGroup(TMyPersistent* AOwner = nullptr)
+      : TTxPersistent(AOwner), FItems(std::make_unique<TUndoSaveComponentList>(this)) {}
+  void ReadData(TReader& r) override { FItems->ReadData(r); }
+  void WriteData(TWriter& w) override { FItems->WriteData(w); }
+
+  std::unique_ptr<TUndoSaveComponentList> FItems;
+};
+
 void RegisterTestClasses();
