@@ -396,6 +396,11 @@ void TQtCanvas::Finish() {
   if (d_->owned && d_->owned->isActive()) d_->owned->end();
 }
 
+bool TQtCanvas::NewPage() {
+  auto* paged = dynamic_cast<QPagedPaintDevice*>(d_->device);
+  return paged && d_->Active() && paged->newPage();
+}
+
 void TQtCanvas::SetGeometryAntialiasing(bool on) { d_->geometryAntialiasing = on; }
 
 int TQtCanvas::GetDeviceCaps(int index) const {

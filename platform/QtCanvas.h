@@ -55,6 +55,8 @@ class TQtCanvas final : public TCanvas {
   QPainter& Painter();
   // Ends painting now (a printer finishes its file); later calls do nothing.
   void Finish();
+  // Starts the next sheet of a paged device (printer, PDF); false elsewhere.
+  bool NewPage();
   void SetGeometryAntialiasing(bool on);
 
   int GetDeviceCaps(int index) const override;

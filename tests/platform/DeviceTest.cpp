@@ -87,6 +87,8 @@ TEST(Devices, PrinterTargetWritesANonEmptyPdf) {
     canvas.SetViewportExtEx(ppi, -ppi);
     canvas.SetWindowOrgEx(0, 300);
     DrawSample(canvas, 300);
+    EXPECT_TRUE(canvas.NewPage());
+    canvas.TextOut(10, 10, "第二页");
     canvas.Finish();
   }
   QFile pdf(file);
@@ -95,6 +97,7 @@ TEST(Devices, PrinterTargetWritesANonEmptyPdf) {
   EXPECT_TRUE(bytes.startsWith("%PDF"));
   EXPECT_GT(bytes.size(), 4000);
   EXPECT_TRUE(bytes.contains("/FontFile")) << "the CJK font is embedded";
+  EXPECT_TRUE(bytes.contains("/Count 2")) << "two pages";
 }
 
 TEST(Devices, SampleSheetRendersEveryKindOfInk) {
