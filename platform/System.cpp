@@ -4,8 +4,6 @@
 #include <QMessageBox>
 #include <QScreen>
 
-int ScreenLogPixels = 96;
-
 void InitScreenLogPixels() {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -2,13 +2,15 @@
 // Process-wide helpers the design shares: the screen resolution and the one
 // message-box helper every user question goes through. No Qt here.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // Vertical logical pixels per inch of the screen; 96 until initialised.
-extern int ScreenLogPixels;
+// Defined with the streaming base, whose font records store it.
+extern std::int32_t ScreenLogPixels;
 // Reads the primary screen's logical DPI; keeps 96 without a screen.
 void InitScreenLogPixels();
 
