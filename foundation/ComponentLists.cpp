@@ -14,6 +14,16 @@ std::int32_t ReadStreamCount(TStream& Stream) {
   return n;
 }
 
+// "S" of a list: the stored count, then each of the first count items' own bytes.
+template <typename ItemAt>
+void ReadItemStreams(TStream& Stream, int Count, ItemAt At) {
+  const std::int32_t n = ReadStreamCount(Stream);
+  for (std::int32_t i = 0; i < n; ++i) {
+    if (i >= Count) throw EStreamError(FormatStreamMsg(StreamMsg::ListIndexOutOfBounds, i));
+    At(i)->ReadStream(Stream);
+  }
+}
+
 void WriteStreamCount(TStream& Stream, std::size_t Count) {
   const auto n = static_cast<std::int32_t>(Count);
   Stream.Write(&n, 4);
@@ -72,11 +82,7 @@ void TUndoSaveComponentList::WriteData(TWriter& Writer) {
 }
 
 void TUndoSaveComponentList::ReadStream(TStream& Stream) {
-  const std::int32_t n = ReadStreamCount(Stream);
-  for (std::int32_t i = 0; i < n; ++i) {
-    if (i >= Count()) throw EStreamError(FormatStreamMsg(StreamMsg::ListIndexOutOfBounds, i));
-    FList[static_cast<std::size_t>(i)]->ReadStream(Stream);
-  }
+  ReadItemStreams(Stream, Count(), [this](int i) { return FList[static_cast<std::size_t>(i)].get(); });
 }
 
 void TUndoSaveComponentList::WriteStream(TStream& Stream) {
@@ -261,11 +267,7 @@ void TMyList::WriteData(TWriter& Writer) {
 }
 
 void TMyList::ReadStream(TStream& Stream) {
-  const std::int32_t n = ReadStreamCount(Stream);
-  for (std::int32_t i = 0; i < n; ++i) {
-    if (i >= Count()) throw EStreamError(FormatStreamMsg(StreamMsg::ListIndexOutOfBounds, i));
-    FList[static_cast<std::size_t>(i)]->ReadStream(Stream);
-  }
+  ReadItemStreams(Stream, Count(), [this](int i) { return FList[static_cast<std::size_t>(i)]; });
 }
 
 void TMyList::WriteStream(TStream& Stream) {

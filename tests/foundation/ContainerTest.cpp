@@ -83,14 +83,6 @@ Bytes HandBuiltContainerContent() {
   return file.b;
 }
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EStreamError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 // Passes bytes through until its budget is spent, then fails like a full disk.
 class TFailingStream : public TStream {

@@ -1,7 +1,11 @@
 #pragma once
 // Helpers to write expected bytes out by hand in tests.
 
+#include "foundation/StreamError.h"
+
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <initializer_list>
 #include <string_view>
 #include <vector>
@@ -25,3 +29,13 @@ struct ByteBuilder {
     return (*this)(s);
   }
 };
+
+// Runs f and returns the message of the EStreamError it throws.
+inline std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EStreamError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}

@@ -18,15 +18,6 @@ Bytes Written(const std::function<void(TWriter&)>& f) {
   return out;
 }
 
-// Runs f and returns the message of the EStreamError it throws.
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EStreamError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 }  // namespace
 
