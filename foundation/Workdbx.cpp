@@ -254,10 +254,8 @@ bool wddtopg(const TWddList& wdd, TSimplePygon& pg) {
 
 void workdbxfxjs(TWorkDbx& w) {
   TWddList ring = wdbxtowdd(w);
-  // The ring closes implicitly; a repeated first point would be a zero-length
-  // edge whose line is undefined for the cuts.
-  while (ring.size() > 1 && ppisxd(ring.back(), ring.front())) ring.pop_back();
   deldbxzxfx(w);
+  // The ring closes implicitly; SplitRing drops a repeated first point.
   for (const TWddList& piece : SplitRing(std::move(ring))) {
     TSimplePygon pg;
     if (wddtopg(piece, pg)) w.fxpg.push_back(std::move(pg));
@@ -356,6 +354,19 @@ bool dbxhf(const TWddList& P, TWddList& A, TWddList& B) {
   return false;
 }
 
+namespace {
+
+// A cut through a vertex the ring visits twice leaves that point twice in a
+// row (or first and last). The zero-length edge between them has no line,
+// and the cuts would then take every other edge as meeting it; one copy is
+// enough, as wddtopg would keep only one anyway.
+void dropRingRepeats(TWddList& r) {
+  dropRepeats(r);
+  while (r.size() > 1 && ppisxd(r.back(), r.front())) r.pop_back();
+}
+
+}  // namespace
+
 std::vector<TWddList> SplitRing(TWddList ring) {
   // An explicit stack: long outlines can need thousands of nested cuts.
   std::vector<TWddList> out, pending;
@@ -363,6 +374,7 @@ std::vector<TWddList> SplitRing(TWddList ring) {
   while (!pending.empty()) {
     TWddList r = std::move(pending.back());
     pending.pop_back();
+    dropRingRepeats(r);
     if (r.size() < 3) continue;
     TWddList A, B;
     if (dbxqg(r, A, B) || dbxhf(r, A, B) || dbxzqg(r, A, B)) {

@@ -68,7 +68,8 @@ double plxjx(Tpt p, TBx bx);
 bool dbxqg(const TWddList& ring, TWddList& A, TWddList& B);
 bool dbxhf(const TWddList& ring, TWddList& A, TWddList& B);
 bool dbxzqg(const TWddList& ring, TWddList& A, TWddList& B);
-// Splits a ring until every piece passes all three cuts.
+// Splits a ring until every piece passes all three cuts; a point repeated
+// in a row (or first and last) is kept once before each piece is cut.
 std::vector<TWddList> SplitRing(TWddList ring);
 
 void delwdd(TWddList& wdd);

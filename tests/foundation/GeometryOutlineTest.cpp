@@ -31,9 +31,8 @@ TWorkDbxbx Arc(Tpt centre, double r, Tpt a, Tpt b, int direction) {
   return e;
 }
 
-TWorkDbx Polyline(std::initializer_list<Tpt> pts) {
+TWorkDbx Polyline(const TWddList& v) {
   TWorkDbx w;
-  const std::vector<Tpt> v(pts);
   for (std::size_t i = 0; i < v.size(); ++i) w.bx.push_back(Line(v[i], v[(i + 1) % v.size()]));
   workdbxfxjs(w);
   return w;
@@ -244,6 +243,49 @@ TEST(RingSplitting, ConvexRingIsNotCut) {
   EXPECT_TRUE(SplitRing({{0, 0}, {1, 1}}).empty());
 }
 
+// A plus sign: every edge line either misses the rest of the ring or meets it
+// at two different points, because the arms' sides share their lines.
+const TWddList Cross = {{0, -10}, {10, -10}, {10, 0},  {20, 0},  {20, 10}, {10, 10},
+                        {10, 20}, {0, 20},   {0, 10},  {-10, 10}, {-10, 0}, {0, 0}};
+
+TWddList Rotated(const TWddList& ring, std::size_t first) {
+  TWddList out;
+  for (std::size_t i = 0; i < ring.size(); ++i) out.push_back(ring[(first + i) % ring.size()]);
+  return out;
+}
+
+void ExpectPoints(const TWddList& got, std::initializer_list<Tpt> want) {
+  ASSERT_EQ(got.size(), want.size());
+  std::size_t i = 0;
+  for (const Tpt& p : want) {
+    EXPECT_TRUE(ppisxd(got[i], p)) << "point " << i << ": " << got[i].x << "," << got[i].y;
+    ++i;
+  }
+}
+
+TEST(RingSplitting, CollinearCutSeparatesAnArmWhenNoLineCutApplies) {
+  TWddList A, B;
+  EXPECT_FALSE(dbxqg(Cross, A, B));
+  EXPECT_FALSE(dbxzqg(Cross, A, B));
+  // Edge 1 runs up x = 10; edge 5 lies ahead of it on that line (t = 2..3).
+  // Q = (20, 0) is right of the line, (20, 10) too, and (0, 20) after edge 5
+  // is left of it, so the ring is cut along x = 10.
+  ASSERT_TRUE(dbxhf(Cross, A, B));
+  ExpectPoints(A, {{10, 0}, {20, 0}, {20, 10}, {10, 10}});
+  ExpectPoints(B, {{10, 20}, {0, 20}, {0, 10}, {-10, 10}, {-10, 0}, {0, 0}, {0, -10}, {10, -10}});
+}
+
+TEST(RingSplitting, CollinearCutAlsoTakesAnEdgeBehindTheCutEdge) {
+  // Starting at (10, 10), edge 0 runs up x = 10 and the collinear edge
+  // (10, -10) -> (10, 0) lies behind it (t = -2..-1).
+  TWddList A, B;
+  const TWddList ring = Rotated(Cross, 5);
+  EXPECT_FALSE(dbxqg(ring, A, B));
+  ASSERT_TRUE(dbxhf(ring, A, B));
+  ExpectPoints(A, {{10, 20}, {0, 20}, {0, 10}, {-10, 10}, {-10, 0}, {0, 0}, {0, -10}, {10, -10}});
+  ExpectPoints(B, {{10, 0}, {20, 0}, {20, 10}, {10, 10}});
+}
+
 TEST(RingSplitting, LineOffsetsAcrossAndAlong) {
   EXPECT_DOUBLE_EQ(plxjy({5, 10}, {{0, 0}, {10, 10}}), 5);
   EXPECT_DOUBLE_EQ(plxjx({5, 10}, {{0, 0}, {10, 10}}), -5);
@@ -349,6 +391,38 @@ TEST(Rings, StarPolygonsAgreeWithEvenOddAwayFromEdges) {
   }
 }
 
+void ExpectRing(const TSimplePygon& pg, std::initializer_list<Tpt> corners) {
+  TWddList starts;
+  for (const TBx& b : pg.bx) starts.push_back(b.qd);
+  ExpectPoints(starts, corners);
+}
+
+// After the collinear cut the rest of the cross is cut by lines: along y = 10
+// (the top arm), then along y = 0 (the bottom arm from the left arm and centre).
+TEST(Rings, CrossOutlineSplitsIntoFourRectanglesThroughTheCollinearCut) {
+  const TWorkDbx w = Polyline(Cross);
+  for (const Tpt p : {Tpt{15, 5}, Tpt{5, -5}, Tpt{-5, 5}, Tpt{5, 15}, Tpt{5, 5}}) EXPECT_TRUE(pinwdbx(p, w));
+  // The four notches between the arms.
+  for (const Tpt p : {Tpt{15, 15}, Tpt{-5, 15}, Tpt{-5, -5}, Tpt{15, -5}}) EXPECT_FALSE(pinwdbx(p, w));
+  EXPECT_NEAR(OutlineArea(w), 500, 1e-6);
+  ASSERT_EQ(w.fxpg.size(), 4u);
+  ExpectRing(w.fxpg[0], {{10, 0}, {20, 0}, {20, 10}, {10, 10}});
+  ExpectRing(w.fxpg[1], {{0, 0}, {0, -10}, {10, -10}, {10, 0}});
+  ExpectRing(w.fxpg[2], {{10, 0}, {10, 10}, {-10, 10}, {-10, 0}});
+  ExpectRing(w.fxpg[3], {{10, 10}, {10, 20}, {0, 20}, {0, 10}});
+}
+
+TEST(Rings, CrossStartedElsewhereGivesTheSameRectangles) {
+  const TWorkDbx w = Polyline(Rotated(Cross, 5));
+  for (const Tpt p : {Tpt{15, 15}, Tpt{-5, 15}, Tpt{-5, -5}, Tpt{15, -5}}) EXPECT_FALSE(pinwdbx(p, w));
+  EXPECT_NEAR(OutlineArea(w), 500, 1e-6);
+  ASSERT_EQ(w.fxpg.size(), 4u);
+  ExpectRing(w.fxpg[0], {{0, 0}, {0, -10}, {10, -10}, {10, 0}});
+  ExpectRing(w.fxpg[1], {{10, 0}, {10, 10}, {-10, 10}, {-10, 0}});
+  ExpectRing(w.fxpg[2], {{10, 10}, {10, 20}, {0, 20}, {0, 10}});
+  ExpectRing(w.fxpg[3], {{10, 0}, {20, 0}, {20, 10}, {10, 10}});
+}
+
 TEST(Rings, CircleHitsInsideOnly) {
   const TWorkDbx w = Circle({50, -20}, 10);
   EXPECT_TRUE(pinwdbx({50, -20}, w));
@@ -373,14 +447,20 @@ TWorkDbx TwoSquares(double s, double dx, double dy, double turn) {
 
 TEST(Rings, TwoOverlappingSquaresInOneOutlineGiveTheUnionArea) {
   std::mt19937 rng(99);
-  std::uniform_real_distribution<double> frac(0.1, 0.9), side(10, 30);
-  for (int n = 0; n < 200; ++n) {
+  std::uniform_real_distribution<double> frac(0.1, 0.9), side(10, 30), angle(0, 2 * Pi);
+  for (int n = 0; n < 2000; ++n) {
+    // Every other sample is turned: its corners then meet edges only up to rounding.
     const double s = side(rng), dx = frac(rng) * s, dy = frac(rng) * s;
+    const double turn = n % 2 ? angle(rng) : 0;
     const double overlap = (s - dx) * (s - dy);
     if (overlap < 10) continue;
-    const TWorkDbx w = TwoSquares(s, dx, dy, 0);
+    const TWorkDbx w = TwoSquares(s, dx, dy, turn);
+    auto at = [turn](double x, double y) { return protateyd({5, 5}, {x, y}, turn); };
     EXPECT_NEAR(OutlineArea(w), 2 * s * s - overlap, 1e-6 * s * s) << "sample " << n;
-    EXPECT_TRUE(pinwdbx({(dx + s) / 2, (dy + s) / 2}, w)) << "sample " << n;
+    EXPECT_TRUE(pinwdbx(at((dx + s) / 2, (dy + s) / 2), w)) << "sample " << n;  // both squares
+    EXPECT_TRUE(pinwdbx(at(dx / 2, s / 2), w)) << "sample " << n;                // first only
+    EXPECT_TRUE(pinwdbx(at(dx + s - 0.5, dy + s - 0.5), w)) << "sample " << n;   // second only
+    EXPECT_FALSE(pinwdbx(at(dx / 2, s + dy / 2), w)) << "sample " << n;          // beside both
   }
 }
 
@@ -390,6 +470,33 @@ TEST(Rings, TurnedOverlappingSquaresKeepTheUnionArea) {
     const TWorkDbx w = TwoSquares(20, 8, 5, turn);
     EXPECT_NEAR(OutlineArea(w), 800 - 12 * 15, 1e-6) << "turn " << turn;
   }
+}
+
+// Turned by 1.7, the first square's top edge, cut as a ray towards the corner
+// V = (8, 20) that the outline visits twice, meets the rest of the ring only
+// at V: the piece cut off is the second square, starting and ending at V.
+// Split again with that zero-length closing edge, it lost the triangle V,
+// (28, 5), (28, 25) and the outline covered 474 instead of 620.
+TEST(Rings, RayCutThroughTheTwiceVisitedCornerKeepsBothSquares) {
+  auto at = [](double x, double y) { return protateyd({5, 5}, {x, y}, 1.7); };
+  const Tpt V = at(8, 20);
+  const TWddList ring = {at(0, 0),  at(20, 0),  at(20, 20), V,         at(8, 5),
+                         at(28, 5), at(28, 25), at(8, 25),  at(8, 20), at(0, 20)};
+  TWddList A, B;
+  EXPECT_FALSE(dbxqg(ring, A, B));
+  EXPECT_FALSE(dbxhf(ring, A, B));
+  ASSERT_TRUE(dbxzqg(ring, A, B));
+  ExpectPoints(A, {V, at(8, 5), at(28, 5), at(28, 25), at(8, 25), V});
+  ExpectPoints(B, {V, at(0, 20), at(0, 0), at(20, 0), at(20, 20)});
+
+  // With the repeated V dropped, the second square is cut once more along
+  // its side through V; that leaves V alone in a piece too small to keep.
+  const TWorkDbx w = TwoSquares(20, 8, 5, 1.7);
+  ASSERT_EQ(w.fxpg.size(), 2u);
+  ExpectRing(w.fxpg[0], {at(8, 5), at(28, 5), at(28, 25), at(8, 25)});
+  ExpectRing(w.fxpg[1], {V, at(0, 20), at(0, 0), at(20, 0), at(20, 20)});
+  EXPECT_TRUE(pinwdbx(at(24, 20), w));
+  EXPECT_NEAR(OutlineArea(w), 800 - 12 * 15, 1e-6);
 }
 
 TEST(EdgePicking, ArcEdgeIsPickedNearItsRimWithinItsSweep) {
