@@ -1,0 +1,164 @@
+#pragma once
+// The two abstract bases of every drawable thing: TDocItem, what the
+// document/view framework selects and drags by handles, and TCustomFigure,
+// which adds pen, brush, rotation, scale, the parent set, the transforms
+// between a figure's frame and the drawing, its saved values and the drawing
+// helpers every figure shares (dashed lines included).
+
+#include "figures/FigureDocument.h"
+#include "foundation/ComponentLists.h"
+#include "foundation/Comtype.h"
+#include "platform/Canvas.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TCustomFigureSet;
+class TCustomNodeItem;
+class TRegion;
+
+// What Draw and Paint are handed.
+struct TShowPlace {
+  TCanvas* cvs = nullptr;
+  double Factor = 1.0;  // logical units per device pixel of the target
+  bool ShowSelect = false;
+  TRect AClipRect;  // logical; empty means everything
+  TFigureView* View = nullptr;
+};
+
+// Dash tables in logical units: positive entries are drawn, negative ones skipped.
+extern const std::int32_t DotLine[2];
+extern const std::int32_t DashLine[2];
+extern const std::int32_t DashDotLine[4];
+extern const std::int32_t DashDotDotLine[6];
+
+// A dashed polyline through Count points with a pattern of High + 1 entries,
+// recorded as moves and lines on Canvas (callers wrap it in a path). The
+// pattern phase carries from one segment to the next.
+void DrawOwnLine(TCanvas& Canvas, const TPoint* Points, int Count, int High, const std::int32_t* Pattern);
+// The same, given the number of segments (Points holds Segments + 1 points).
+void DrawOwnLineExt(TCanvas& Canvas, const TPoint* Points, int Segments, int High,
+                    const std::int32_t* Pattern);
+
+void PenStyleToStr(int Style, std::string& S);
+
+class TDocItem : public TMyPersistent {
+  PLANDECK_DECLARE_CLASS(TDocItem)
+public:
+  explicit TDocItem(TMyPersistent* AOwner = nullptr) : TMyPersistent(AOwner) {}
+
+  void Invalidate() override;
+
+  virtual void SetDocument(TFigureDocument* Doc);
+  virtual void CalcPositionRect(TRect& Rect) const;
+  virtual void InvalidateSelf(TFigureView* View);
+  virtual void DrawTracker(TCanvas& DC, TTrackerState State);
+  virtual void GetHandleRect(int Index, TFigureView* View, TRect& Rect) const;
+  virtual int GetHandleCount() const;
+  virtual void GetHandle(int Index, TPoint& P) const;
+  virtual void MoveHandleTo(int Index, TPoint P);
+  virtual void RotateHandleTo(int Index, TPoint P);
+  virtual bool Intersects(const TRect& Rect) const;
+  virtual void OnEditProperties();
+  virtual void OnAfterEditProperties(TFigureView* View);
+  virtual std::unique_ptr<TDocItem> Clone() const;
+  virtual void EditProperties(TFigureView* View);
+  virtual void MoveByOffset(double Dx, double Dy);
+  virtual void SetRefPoint(double X, double Y);
+
+  void SetModifiedFlag();
+  // The display name, then "$" and the identity in eight hexadecimal digits.
+  void GetIndexPath(std::vector<std::string>& Strings) const;
+  // Finds or makes the tree nodes of the index path below Node; the last
+  // one stands for this item.
+  void InsertInheritList(TCustomNodeItem& Node);
+
+  std::string FClassNameDescription;
+  TFigureDocument* FDocument = nullptr;
+};
+
+class TCustomFigure : public TDocItem {
+  PLANDECK_DECLARE_CLASS(TCustomFigure)
+public:
+  explicit TCustomFigure(TMyPersistent* AOwner = nullptr);
+  ~TCustomFigure() override;
+
+  void ReadData(TReader& Reader) override;
+  void WriteData(TWriter& Writer) override;
+  void AssignTo(TPersistent& Dest) const override;
+  void Modified() override;
+  void Refresh() override;
+  void Loaded() override;
+
+  virtual double GetScale() const;
+  virtual void SetScale(double Value);
+  virtual void SetXzjd(double Value);
+  virtual void Paint(TShowPlace& ShowPlace);
+  virtual void Draw(TShowPlace& ShowPlace);
+  virtual bool RealTimeAddPoint(Tpt P, TFigureView* View);
+  virtual bool RealTimeDeletePoint(Tpt P, TFigureView* View);
+  virtual void TransUserPt(Tpt P, Tpt& Q) const;
+  virtual void TransSysPt(Tpt P, Tpt& Q) const;
+  virtual double TransUserV(double V) const;
+  virtual double TransSysV(double V) const;
+  virtual std::unique_ptr<TRegion> GetRegion();
+  virtual std::unique_ptr<TRegion> GetClientRegion(TCanvas& DC);
+  // P is a logical point; Factor the logical units per device pixel.
+  virtual bool Selected(Tpt P, double Factor) const;
+  // Points: a vertex list whose items hold the clicked points.
+  virtual void CreateByRefPoint(TTxCollectFound& Points);
+  virtual void Explode(TCustomFigureSet& Set);
+  virtual void FigureMirror(TBx Line);
+  virtual void DrawLine(Tpt P1, Tpt P2, TCanvas& Canvas);
+  virtual bool GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
+                               TPointLxSet KindSet);
+
+  // Transforms between the local frame (the parent set's) and logical units.
+  double GetAbsParentScale() const;
+  double GetAbsParentXzjd() const;
+  double GetLogOrgx() const;
+  double GetLogOrgy() const;
+  Tpt xyTransLogPt(double x, double y) const;
+  Tpt xyTransAbsPt(double x, double y) const;
+  void TransLogPt(TPoint P, TPoint& Q) const;
+  void TransAbsPt(TPoint P, TPoint& Q) const;
+  double TransLogV(double V) const;
+  double TransAbsV(double V) const;
+
+  void GetLayerName(std::string& Name) const;
+  int GetLayerIndex() const;
+
+  int HitTest(TPoint P, TFigureView* View, bool HandlesOnly);
+  bool PointInPoint(TPoint P, Tpt Q) const;
+  bool PointInLine(Tpt P, Tpt A, Tpt B, Tpt& Foot) const;
+  bool PointInArc(Tpt P, Tpt Center, Tpt& Foot, double StartAngle, double EndAngle, double Radius) const;
+  // True when Figure is drawn above this figure.
+  bool IsTop(const TCustomFigure* Figure) const;
+
+  void DrawDC(TCanvas& DC, TFigureView* View, const TRect& ClipRect);
+  void DrawCircle(Tpt Center, TCanvas& Canvas, double Radius);
+  void DrawAster(Tpt Center, TCanvas& Canvas, double Radius);
+
+  void SetPen(const TPen& Pen) { FPen = Pen; }
+  void SetBrush(const TBrush& Brush) { FBrush = Brush; }
+  // The fill item becomes a copy of Block (keeping its size on the sheet), or none.
+  void SetFillItem(const TCustomFigureSet* Block);
+
+  std::string FCaption;
+  std::string FName;
+  TPen FPen;
+  TBrush FBrush;
+  TCustomFigureSet* FParent = nullptr;
+  double FXzJd = 0;
+  double FScale = 1.0;
+  std::unique_ptr<TCustomFigureSet> FFillItem;
+
+protected:
+  int CaptureBj() const;
+
+private:
+  // Block's copy with its scale multiplied by Factor.
+  void SetFillItemScaled(const TCustomFigureSet* Block, double Factor);
+};

@@ -1,0 +1,251 @@
+#pragma once
+// Figure sets: the figure list of one layer, the set with position, size and
+// named layers, the root of a drawing with its grid, view scales, layer
+// management and undo history.
+
+#include "figures/Figure.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The figures of one layer. Index 0 is the topmost figure: painting runs from
+// the last index to the first, hit testing from the first to the last.
+class TTxCollectFigure : public TUndoSaveComponentList {
+  PLANDECK_DECLARE_CLASS(TTxCollectFigure)
+public:
+  explicit TTxCollectFigure(TMyPersistent* AOwner = nullptr) : TUndoSaveComponentList(AOwner) {}
+
+  // Only figures may be read into or added to a layer.
+  void ReadData(TReader& Reader) override;
+  void Add(std::unique_ptr<TMyPersistent> Item) override;
+  void Insert(int Index, std::unique_ptr<TMyPersistent> Item) override;
+
+  TCustomFigure* Figures(int Index) const { return static_cast<TCustomFigure*>(Items(Index)); }
+  void Paint(TShowPlace& ShowPlace);
+
+  // Memory only: tells a layer apart from later ones at the same address.
+  std::uint64_t FLayerId = 0;
+};
+
+// Layer entries are "name=flag".
+enum TLayerFlag : int { lfDeleted = -1, lfHidden = 0, lfVisible = 1, lfCurrent = 2, lfLocked = 3 };
+std::string LayerName(const std::string& Entry);
+// The flag of an entry, or false when it is not a number.
+bool TryLayerFlag(const std::string& Entry, int& Flag);
+// The flag, an entry without a numeric flag counting as visible and editable.
+int LayerFlag(const std::string& Entry);
+void SetLayerFlag(std::string& Entry, int Flag);
+
+struct TLayer {
+  std::string Entry;
+  std::unique_ptr<TTxCollectFigure> List;
+};
+
+// A layer entry as the layer dialog hands it back: List is one of the root's
+// own lists or none (a new layer).
+struct TLayerRef {
+  std::string Entry;
+  TTxCollectFigure* List = nullptr;
+};
+
+// Where a figure sat before it left the drawing.
+struct TFigurePlace {
+  std::uint64_t LayerId = 0;
+  int Index = -1;
+  std::uint64_t Seq = 0;  // order of removal: figures go back in reverse
+};
+
+// A figure taken out of its layer, with its place.
+struct TRemovedFigure {
+  std::unique_ptr<TCustomFigure> Figure;
+  TFigurePlace Place;
+};
+
+class TCustomFigureSet : public TCustomFigure {
+  PLANDECK_DECLARE_CLASS(TCustomFigureSet)
+public:
+  explicit TCustomFigureSet(TMyPersistent* AOwner = nullptr);
+  ~TCustomFigureSet() override;
+
+  void AssignTo(TPersistent& Dest) const override;
+  void SetDocument(TFigureDocument* Doc) override;
+  void CalcPositionRect(TRect& Rect) const override;
+  void Paint(TShowPlace& ShowPlace) override;
+  bool Selected(Tpt P, double Factor) const override;
+  void MoveByOffset(double Dx, double Dy) override;
+  void SetRefPoint(double X, double Y) override;
+  int GetHandleCount() const override;
+  void ReadStream(TStream& Stream) override;
+  void WriteStream(TStream& Stream) override;
+
+  virtual double GetWidth() const;
+  virtual double GetHeight() const;
+  virtual void SetWidth(double Value);
+  virtual void SetHeight(double Value);
+  virtual void SetYd(Tpt P);
+  virtual void InsertFigure(std::unique_ptr<TCustomFigure> Figure);
+  // Takes Figure out of the list that owns it, without freeing it.
+  virtual std::unique_ptr<TCustomFigure> RemoveFigure(TCustomFigure* Figure);
+  // AClass null means any class.
+  virtual TCustomFigure* SelectFigure(Tpt P, const TMetaClass* AClass, double Factor);
+  virtual void ExplodeItem(TFigureView* View);
+
+  void GetFigureLayerName(const TCustomFigure* Figure, std::string& Name) const;
+  int GetFigureLayerIndex(const TCustomFigure* Figure) const;
+  void ExchangeFigureLayer(TCustomFigure* Figure, int FromIndex, int ToIndex);
+  void SetFigures(const TTxCollectFigure& List);
+
+  int LayerCount() const { return static_cast<int>(FLayers.size()); }
+  TTxCollectFigure* LayerList(int Index) const;
+  // The layer whose FLayerId is Id, or -1.
+  int FindLayerById(std::uint64_t Id) const;
+
+  double FAbsx = 0;
+  double FAbsy = 0;
+  double FWidth = 0;
+  double FHeight = 0;
+  Tpt FYd;
+  bool FShowFrame = true;
+  TTxCollectFigure* FFigures = nullptr;  // the current layer's list, owned through FLayers
+  std::vector<TLayer> FLayers;
+
+protected:
+  std::unique_ptr<TTxCollectFigure> NewLayerList();
+  // Parent and document of every figure of List become this set's.
+  void AdoptFigures(TTxCollectFigure& List);
+  // Called before figures of this set are freed other than by the history.
+  virtual void FreeingFigures(const std::vector<TMyPersistent*>& Figures);
+  static std::vector<TMyPersistent*> FiguresOf(const TUndoSaveComponentList& List);
+  std::vector<TMyPersistent*> AllFigures() const;
+  // Exactly one current layer, FFigures its list: the first flag-2 layer
+  // stays current and later ones become visible layers; with none, the last
+  // visible layer becomes current; with no visible layer a new one is added.
+  void EnsureCurrentLayer();
+  // "图层" and the number AddLayer gives a new layer.
+  std::string NewLayerName() const;
+
+  std::uint64_t FLayerSerial = 0;
+};
+
+class TUndoRedoItem {
+public:
+  explicit TUndoRedoItem(TOperationVerb Verb) : FOperationVerb(Verb) {}
+
+  // ovEdit: a snapshot of Figure and Figure itself; otherwise Figure.
+  void Add(TCustomFigure* Figure);
+  // A figure the item owns, with the place it had in the drawing.
+  void Add(TRemovedFigure Removed);
+  int Count() const { return static_cast<int>(FList.size()); }
+  TCustomFigure* Items(int Index) const;
+  TCustomFigure* EditItems(int Index) const;
+  TFigurePlace Place(int Index) const;
+  // Hands an owned figure over; null when the item does not own it.
+  std::unique_ptr<TCustomFigure> Release(TCustomFigure* Figure);
+  // The figures freed with the item.
+  std::vector<TMyPersistent*> OwnedFigures() const;
+
+  TOperationVerb FOperationVerb;
+  std::vector<TCustomFigure*> FList;
+  std::vector<TCustomFigure*> FEditList;
+
+private:
+  std::vector<std::unique_ptr<TCustomFigure>> FOwned;
+  std::vector<TFigurePlace> FPlaces;  // parallel to FList
+};
+
+// The values of the drawing properties dialog, as text where the user types.
+struct TDrawingProperties {
+  COLORREF BackColor = clWhite;
+  std::string GridPenColor;
+  int GridPenStyle = psDot;
+  std::string AbsX, AbsY;
+  std::string Width, Height;
+  std::string Scale;
+  std::string GridWidth, GridHeight;
+  bool ShowGrid = true;
+};
+
+class TTxFigureSet : public TCustomFigureSet {
+  PLANDECK_DECLARE_CLASS(TTxFigureSet)
+public:
+  // The document, when AOwner is one, owns the root.
+  explicit TTxFigureSet(TMyPersistent* AOwner = nullptr);
+  ~TTxFigureSet() override;
+
+  void ReadData(TReader& Reader) override;
+  void WriteData(TWriter& Writer) override;
+  void AssignTo(TPersistent& Dest) const override;
+  void CalcPositionRect(TRect& Rect) const override;
+  int GetHandleCount() const override;
+  double GetScale() const override;
+  void SetScale(double Value) override;
+  void TransUserPt(Tpt P, Tpt& Q) const override;
+  void TransSysPt(Tpt P, Tpt& Q) const override;
+  double TransUserV(double V) const override;
+  double TransSysV(double V) const override;
+  TCustomFigure* SelectFigure(Tpt P, const TMetaClass* AClass, double Factor) override;
+
+  void GetCurLayerName(std::string& Name) const;
+  void RefreshLayers(const std::vector<TLayerRef>& List);
+  void SetCurLayer(int Index);
+  bool SetLayerVisible(int Index, bool Visible);
+  bool SetLayerEdit(int Index, bool Editable);
+  void AddLayer(std::string& Name);
+  void DrawNet(TCanvas& DC);
+
+  // Records one step. Removed holds the figures the caller already took out
+  // of the drawing that the step owns (deleted, combined or exploded ones);
+  // owned figures still in a layer are taken out here.
+  void BackUp(const TMyList& List, TOperationVerb Verb, std::vector<TRemovedFigure> Removed = {});
+  void Undo(TFigureView* View);
+  void Redo(TFigureView* View);
+  // Frees both histories (after saving).
+  void ClearHistory();
+  int UndoCount() const { return static_cast<int>(FUndoList.size()); }
+  int RedoCount() const { return static_cast<int>(FRedoList.size()); }
+  const TUndoRedoItem* UndoItem(int Index) const { return FUndoList.at(static_cast<std::size_t>(Index)).get(); }
+
+  // Takes a figure of one of the layers out of the drawing, noting its place.
+  TRemovedFigure TakeOutFigure(TCustomFigure* Figure);
+  // Puts a figure back at its place when that layer still exists, else on
+  // top of the current layer.
+  TCustomFigure* PutBackFigure(std::unique_ptr<TCustomFigure> Figure, TFigurePlace Place);
+
+  // The drawing properties dialog's model.
+  TDrawingProperties GetDrawingProperties() const;
+  // Converts the typed values in order; the first that does not convert ends
+  // the update silently.
+  void SetDrawingProperties(const TDrawingProperties& Props);
+
+  bool FShowGrid = true;
+  double FGridWidth = 30.0;
+  double FGridHeight = 30.0;
+  COLORREF FBackColor = clWhite;
+  TPen FGridPen;
+  TViewState FViewState = vsDraw;
+  double FArialScale = 1.0;
+  double FPreviewScale = 1.0;
+  double FPrintScale = 1.0;
+  std::int32_t FHorzPageAlign = 0;
+  std::int32_t FVertPageAlign = 0;
+
+protected:
+  void FreeingFigures(const std::vector<TMyPersistent*>& Figures) override;
+
+private:
+  int UndoLimit() const;
+  void FreeItem(std::unique_ptr<TUndoRedoItem> Item);
+  void FreeFigures(std::vector<std::unique_ptr<TCustomFigure>> Figures);
+  void FreeOldest(std::vector<std::unique_ptr<TUndoRedoItem>>& List, std::size_t Below);
+  // One undo or redo step from From to To.
+  void Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From, std::vector<std::unique_ptr<TUndoRedoItem>>& To,
+            TFigureView* View, bool IsRedo);
+  std::uint64_t FRemoveSerial = 0;
+  std::vector<std::unique_ptr<TUndoRedoItem>> FUndoList;
+  std::vector<std::unique_ptr<TUndoRedoItem>> FRedoList;
+};
+
+// Registers the figure model's classes for reading; safe to call more than once.
+void RegisterFigureClasses();
