@@ -26,17 +26,26 @@ double fanArea(const Edges& bx) {
   return s;
 }
 
-template <class Edges>
-bool angleSumInside(Tpt p, const Edges& bx) {
+struct StartBox {
   double minx = 1e40, miny = 1e40, maxx = -1e40, maxy = -1e40;
+};
+
+template <class Edges>
+StartBox startBox(const Edges& bx) {
+  StartBox b;
   for (const auto& e : bx) {
-    minx = std::min(minx, e.qd.x);
-    miny = std::min(miny, e.qd.y);
-    maxx = std::max(maxx, e.qd.x);
-    maxy = std::max(maxy, e.qd.y);
+    b.minx = std::min(b.minx, e.qd.x);
+    b.miny = std::min(b.miny, e.qd.y);
+    b.maxx = std::max(b.maxx, e.qd.x);
+    b.maxy = std::max(b.maxy, e.qd.y);
   }
-  if (p.x > maxx + BoxMargin || p.y > maxy + BoxMargin || p.x < minx - BoxMargin ||
-      p.y < miny - BoxMargin)
+  return b;
+}
+
+template <class Edges>
+bool angleSumInside(Tpt p, const Edges& bx, const StartBox& b) {
+  if (p.x > b.maxx + BoxMargin || p.y > b.maxy + BoxMargin || p.x < b.minx - BoxMargin ||
+      p.y < b.miny - BoxMargin)
     return false;
   double s = 0;
   for (const auto& e : bx) s += VVd(ppV(p, e.qd), ppV(p, e.zd));
@@ -298,8 +307,21 @@ double dbxmj(const TPygonList& dbx) {
   return s;
 }
 
-bool pinpygon(Tpt p, const TPygon& pg) { return angleSumInside(p, pg.bx); }
-bool pinpygon(Tpt p, const TSimplePygon& pg) { return angleSumInside(p, pg.bx); }
+bool pinpygon(Tpt p, const TPygon& pg) { return angleSumInside(p, pg.bx, startBox(pg.bx)); }
+
+bool pinpygon(Tpt p, const TSimplePygon& pg) {
+  if (!pg.boxed) return angleSumInside(p, pg.bx, startBox(pg.bx));
+  return angleSumInside(p, pg.bx, StartBox{pg.minx, pg.miny, pg.maxx, pg.maxy});
+}
+
+void CacheRingBox(TSimplePygon& pg) {
+  const StartBox b = startBox(pg.bx);
+  pg.minx = b.minx;
+  pg.miny = b.miny;
+  pg.maxx = b.maxx;
+  pg.maxy = b.maxy;
+  pg.boxed = true;
+}
 
 bool bxinpg(TBx bx, const TPygon& pg) { return pinpygon(bx.qd, pg) && pinpygon(bx.zd, pg); }
 

@@ -82,6 +82,11 @@ struct TSimplePygon {
   Tdbxjx jx = jxAdd;
   TdbxTx tx = txMain;
   std::vector<TBx> bx;
+  // Box of the edges' start points for pinpygon's rejection, kept so a hit
+  // test need not walk the edges twice. Set by CacheRingBox (wddtopg calls
+  // it); code that edits bx afterwards must call it again or clear boxed.
+  bool boxed = false;
+  double minx = 0, miny = 0, maxx = 0, maxy = 0;
 };
 
 // Points, vectors and segments.
@@ -120,6 +125,7 @@ double pgmj(const TSimplePygon& pg1);
 double dbxmj(const TPygonList& dbx);
 bool pinpygon(Tpt p, const TPygon& pg);
 bool pinpygon(Tpt p, const TSimplePygon& pg);
+void CacheRingBox(TSimplePygon& pg);
 bool bxinpg(TBx bx, const TPygon& pg);
 int pgjqbx(TBx bx, const TPygon& pg, double& jd1, double& jd2);
 void pgjqpg(TPygon& pg1, const TPygon& pg2);

@@ -249,6 +249,7 @@ bool wddtopg(const TWddList& wdd, TSimplePygon& pg) {
     pg.bx.clear();
     return false;
   }
+  CacheRingBox(pg);
   return true;
 }
 

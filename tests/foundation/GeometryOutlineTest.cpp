@@ -423,6 +423,48 @@ TEST(Rings, CrossStartedElsewhereGivesTheSameRectangles) {
   ExpectRing(w.fxpg[3], {{10, 0}, {20, 0}, {20, 10}, {10, 10}});
 }
 
+TEST(Rings, RingsCarryTheBoxOfTheirStartPointsAndHitAsWithout) {
+  for (const TWorkDbx& w : {Polyline(Cross), Circle({50, -20}, 10),
+                            Polyline({{0, 0}, {20, 0}, {20, 10}, {10, 10}, {10, 20}, {0, 20}})}) {
+    ASSERT_FALSE(w.fxpg.empty());
+    for (const TSimplePygon& ring : w.fxpg) {
+      ASSERT_TRUE(ring.boxed);
+      double minx = 1e300, miny = 1e300, maxx = -1e300, maxy = -1e300;
+      for (const TBx& b : ring.bx) {
+        minx = std::fmin(minx, b.qd.x);
+        miny = std::fmin(miny, b.qd.y);
+        maxx = std::fmax(maxx, b.qd.x);
+        maxy = std::fmax(maxy, b.qd.y);
+      }
+      EXPECT_EQ(ring.minx, minx);
+      EXPECT_EQ(ring.miny, miny);
+      EXPECT_EQ(ring.maxx, maxx);
+      EXPECT_EQ(ring.maxy, maxy);
+      TSimplePygon unboxed = ring;
+      unboxed.boxed = false;
+      // Just inside and just beyond the 0.0001 margin on every side, and a grid.
+      for (const double d : {0.00009, 0.00011}) {
+        for (const Tpt p : {Tpt{maxx + d, (miny + maxy) / 2}, Tpt{minx - d, (miny + maxy) / 2},
+                            Tpt{(minx + maxx) / 2, maxy + d}, Tpt{(minx + maxx) / 2, miny - d}})
+          EXPECT_EQ(pinpygon(p, ring), pinpygon(p, unboxed));
+      }
+      for (double x = minx - 1; x <= maxx + 1; x += 0.37)
+        for (double y = miny - 1; y <= maxy + 1; y += 0.37)
+          ASSERT_EQ(pinpygon({x, y}, ring), pinpygon({x, y}, unboxed)) << x << "," << y;
+    }
+  }
+  // An edited ring without its box is tested from its edges.
+  TSimplePygon pg;
+  ASSERT_TRUE(wddtopg({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, pg));
+  EXPECT_FALSE(pinpygon({15, 5}, pg));
+  pg.bx = {{{0, 0}, {20, 0}}, {{20, 0}, {20, 10}}, {{20, 10}, {0, 10}}, {{0, 10}, {0, 0}}};
+  pg.boxed = false;
+  EXPECT_TRUE(pinpygon({15, 5}, pg));
+  CacheRingBox(pg);
+  EXPECT_TRUE(pinpygon({15, 5}, pg));
+  EXPECT_EQ(pg.maxx, 20);
+}
+
 TEST(Rings, CircleHitsInsideOnly) {
   const TWorkDbx w = Circle({50, -20}, 10);
   EXPECT_TRUE(pinwdbx({50, -20}, w));
