@@ -13,9 +13,12 @@
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& Runs) override {
-    for (const Run& r : Runs)
-      if (r.run_type == Run::RT_Iteration)
-        FTimes[r.benchmark_name()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+    // With repetitions the median stands for the case; otherwise its one run.
+    for (const Run& r : Runs) {
+      const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+      if (r.run_type == Run::RT_Iteration || median)
+        FTimes[r.run_name.str()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+    }
     ConsoleReporter::ReportRuns(Runs);
   }
   void PrintRatios(const std::vector<std::pair<std::string, std::string>>& Pairs) const {

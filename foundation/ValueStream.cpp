@@ -67,19 +67,7 @@ void TWriter::WriteBinary(std::span<const std::uint8_t> Bytes) {
   FBuf.insert(FBuf.end(), Bytes.begin(), Bytes.end());
 }
 
-void TReader::Need(std::size_t Count) const {
-  if (Count > Remaining()) throw EStreamError(StreamMsg::InvalidStreamFormat);
-}
-
-std::uint8_t TReader::ReadByte() {
-  Need(1);
-  return FData[FPos++];
-}
-
-std::uint8_t TReader::PeekByte() const {
-  Need(1);
-  return FData[FPos];
-}
+void TReader::ThrowTruncated() { throw EStreamError(StreamMsg::InvalidStreamFormat); }
 
 void TReader::Read(void* Bytes, std::size_t Count) {
   Need(Count);

@@ -64,8 +64,14 @@ public:
   std::string_view ReadRawString();
   std::string ReadStr();
   std::vector<std::uint8_t> ReadBinary();
-  std::uint8_t ReadByte();
-  std::uint8_t PeekByte() const;
+  std::uint8_t ReadByte() {
+    Need(1);
+    return FData[FPos++];
+  }
+  std::uint8_t PeekByte() const {
+    Need(1);
+    return FData[FPos];
+  }
 
   std::size_t Position() const { return FPos; }
   std::size_t Remaining() const { return FData.size() - FPos; }
@@ -88,8 +94,13 @@ public:
 
 private:
   std::int32_t ReadIntegerOfType(std::uint8_t Tag);
-  int FDepth = 0;
-  void Need(std::size_t Count) const;
+  void Need(std::size_t Count) const {
+    if (Count > Remaining()) [[unlikely]]
+      ThrowTruncated();
+  }
+  [[noreturn]] static void ThrowTruncated();
+
   std::span<const std::uint8_t> FData;
   std::size_t FPos = 0;
+  int FDepth = 0;
 };
