@@ -1,0 +1,631 @@
+#include "docview/DocView.h"
+
+#include "docview/Cursors.h"
+#include "docview/Document.h"
+#include "docview/Environment.h"
+#include "docview/RectHelpers.h"
+#include "figures/FigureSet.h"
+#include "platform/Bitmap.h"
+#include "platform/QtCanvas.h"
+#include "platform/System.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+TShiftState ShiftOf(Qt::KeyboardModifiers Mods, Qt::MouseButtons Buttons) {
+  TShiftState s = 0;
+  if (Mods & Qt::ShiftModifier) s |= ssShift;
+  if (Mods & Qt::AltModifier) s |= ssAlt;
+  if (Mods & Qt::ControlModifier) s |= ssCtrl;
+  if (Buttons & Qt::LeftButton) s |= ssLeft;
+  if (Buttons & Qt::RightButton) s |= ssRight;
+  if (Buttons & Qt::MiddleButton) s |= ssMiddle;
+  return s;
+}
+
+bool ButtonOf(Qt::MouseButton B, TMouseButton& Out) {
+  switch (B) {
+    case Qt::LeftButton: Out = mbLeft; return true;
+    case Qt::RightButton: Out = mbRight; return true;
+    case Qt::MiddleButton: Out = mbMiddle; return true;
+    default: return false;
+  }
+}
+
+TPoint PosOf(const QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  return TPoint{p.x(), p.y()};
+}
+
+QRect ToQRect(const TRect& R) { return QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); }
+
+TRect PositionRect(const TDocItem* Item) {
+  TRect r;
+  Item->CalcPositionRect(r);
+  return ExpandRect(r, 0);
+}
+
+}  // namespace
+
+TDocView::TDocView(QWidget* Parent) : TScaleScrollBox(Parent) {
+  viewport()->setMouseTracking(true);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+TDocView::~TDocView() { SetDocument(nullptr); }
+
+TTxFigureSet* TDocView::Root() const { return FDocument ? FDocument->GetFigures() : nullptr; }
+
+// ---- document
+
+void TDocView::SetDocument(TDocument* Document) {
+  if (FDocument) {
+    FDocument->RemoveView(this);
+    FSelection.Clear();
+    FTempList.Clear();
+    FItemClass = nullptr;
+    FCurrentTool = nullptr;
+  }
+  FDocument = Document;
+  OnInitialUpdate();
+  if (FDocument) {
+    FDocument->AddView(this);
+    if (IsDrawingView()) {
+      SetHorzPosition(FDocument->FHorzPosition);
+      SetVertPosition(FDocument->FVertPosition);
+      if (TTxFigureSet* root = Root()) PushZoom(root->GetScale());
+      // PushZoom marks the document changed; attaching changes nothing.
+      FDocument->SetModifiedFlag(false);
+    }
+  }
+  InvalidateView();
+}
+
+TSize TDocView::GetDocumentLogSize() const {
+  if (!FDocument) return {};
+  if (TTxFigureSet* root = Root()) root->FViewState = FViewState;
+  return FDocument->GetSize();
+}
+
+TSize TDocView::GetDocumentDevSize() const {
+  TRect r = SizeToRect(GetDocumentLogSize());
+  RectDocToClient(r);
+  return RectToSize(r);
+}
+
+void TDocView::OnInitialUpdate() {
+  const TSize s = GetDocumentDevSize();
+  if (s.cx > 0 && s.cy > 0) {
+    SetHorzRange(s.cx);
+    SetVertRange(s.cy);
+  }
+}
+
+void TDocView::SetPageSize() {
+  OnInitialUpdate();
+  if (FDocument) FDocument->UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void TDocView::OnUpdate(TDocView*, int Hint, TPersistent* HintObject) {
+  switch (Hint) {
+    case 0: InvalidateView(); break;
+    case 1: InvalObj(dynamic_cast<TDocItem*>(HintObject)); break;
+    case 2:
+      if (auto* list = dynamic_cast<TMyList*>(HintObject)) {
+        for (TMyPersistent* item : list->FList) InvalObj(dynamic_cast<TDocItem*>(item));
+      } else {
+        for (TMyPersistent* item : FSelection.FList) InvalObj(dynamic_cast<TDocItem*>(item));
+      }
+      break;
+    case 3:
+      if (auto* list = dynamic_cast<TMyList*>(HintObject); list && list != &FSelection) {
+        for (TMyPersistent* item : list->FList) {
+          InvalObj(dynamic_cast<TDocItem*>(item));
+          FSelection.Remove(item);
+        }
+      }
+      break;
+    case 4:
+      if (FDocument) {
+        const TSize s = GetDocumentDevSize();
+        if (s.cx > 0 && s.cy > 0) {
+          SetHorzRange(s.cx);
+          SetVertRange(s.cy);
+        }
+        if (FZoomState == qrZoomToFit)
+          ZoomToFit();
+        else
+          InvalidateView();
+      }
+      break;
+    default: break;
+  }
+}
+
+void TDocView::CMAddItem(TMyPersistent*) {}
+void TDocView::CMDelItem(TMyPersistent*) {}
+
+void TDocView::FiguresFreeing(const std::vector<TMyPersistent*>& Figures) {
+  for (TMyPersistent* f : Figures) {
+    FSelection.Remove(f);
+    FTempList.Remove(f);
+  }
+}
+
+TRect TDocView::GetClientDocRect() const {
+  const TSize dev = GetDocumentDevSize();
+  const int cw = ClientWidth(), ch = ClientHeight();
+  TRect r{0, 0, cw, ch};
+  if (dev.cx < cw && dev.cy < ch) {
+    const int dx = static_cast<int>(std::lround((cw - dev.cx) / 2.0));
+    const int dy = static_cast<int>(std::lround((ch - dev.cy) / 2.0));
+    r = TRect{dx, dy, dx + dev.cx, dy + dev.cy};
+  }
+  RectClientToDoc(r);
+  return ExpandRect(r, 0);
+}
+
+// ---- mapping and painting
+
+void TDocView::OnPrepareDC(TCanvas& DC) const {
+  if (!FDocument) return;
+  TScaleScrollBox::OnPrepareDC(DC);
+  if (TTxFigureSet* root = Root()) root->FViewState = FViewState;
+  const TPoint o = FDocument->DocOrg();
+  const TSize s = FDocument->GetSize();
+  // One logical unit per pixel, y upwards; the page's top-left at the scrolled origin.
+  DC.SetMapMode(MM_ANISOTROPIC);
+  DC.SetViewportExtEx(2540, -2540);
+  DC.SetWindowExtEx(2540, 2540);
+  DC.SetWindowOrgEx(0, s.cy);
+  DC.OffsetWindowOrgEx(o.x, o.y);
+}
+
+void TDocView::paintEvent(QPaintEvent* Event) {
+  QPainter painter(viewport());
+  if (!FDocument) {
+    // Without a document the platform erases the background.
+    painter.fillRect(Event->rect(), ColorRefToQColor(FColor));
+  }
+  FPaintRegion = Event->region();
+  PaintWindow(painter, Event->region());
+}
+
+void TDocView::Paint() {
+  if (!FDocument) {
+    TScaleScrollBox::Paint();
+    return;
+  }
+  if (TTxFigureSet* root = Root()) root->FViewState = FViewState;
+  const QRect client = viewport()->rect();
+  if (FCache.size() != client.size()) {
+    FCache = QImage(client.size(), QImage::Format_RGB32);
+    FCacheDirty = client;
+  }
+  const QRect stale = (FPaintRegion & FCacheDirty).boundingRect() & client;
+  if (!stale.isEmpty()) {
+    RenderDocument(stale);
+    FCacheDirty -= stale;
+  }
+
+  // The cached picture, then the rubber bands inverted over it.
+  const QRect area = FPaintRegion.boundingRect() & client;
+  if (!area.isEmpty()) {
+    auto* target = dynamic_cast<TQtCanvas*>(GetCanvas());
+    if (FOverlay.Empty()) {
+      if (target) target->Painter().drawImage(area.topLeft(), FCache, area);
+    } else {
+      QImage composed = FCache.copy(area);
+      {
+        TQtCanvas overlay(&composed);
+        overlay.SetViewportOrgEx(-area.left(), -area.top());
+        FOverlay.Paint(overlay);
+      }
+      if (target) target->Painter().drawImage(area.topLeft(), composed);
+    }
+  }
+  FPreventCursor = false;
+  DrawCapturePoint();
+  TScaleScrollBox::Paint();
+}
+
+void TDocView::RenderDocument(const QRect& Dev) {
+  TQtCanvas dc(&FCache);
+  const TRegion region = RegionFromQt(QRegion(Dev));
+  dc.SelectClipRgn(&region);
+  OnPrepareDC(dc);
+  TRect clip;
+  dc.GetClipBox(clip);
+  ExpandRect(clip, 0);
+  TPoint corners[2] = {{clip.Left, clip.Top}, {clip.Right, clip.Bottom}};
+  dc.LPtoDP(corners, 2);
+  TRect dev{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+  ExpandRect(dev, 0);
+  const TSize size = RectToSize(dev);
+  if (size.cx <= 0 || size.cy <= 0) return;
+
+  // An off-screen bitmap of exactly the clip box, copied in one block, so a
+  // partial repaint costs in proportion to the damage and never flickers.
+  TBitmap bitmap(size.cx, size.cy, FColor);
+  {
+    std::unique_ptr<TCanvas> mem = CreateBitmapCanvas(bitmap);
+    OnPrepareDC(*mem);
+    mem->OffsetViewportOrgEx(-dev.Left, -dev.Top);
+    mem->SetBrushOrgEx(ClientWidth() - dev.Left, ClientHeight() - dev.Top);
+    mem->IntersectClipRect(clip.Left, clip.Top, clip.Right, clip.Bottom);
+    mem->FillRect(clip, CreateSolidBrush(FColor));
+    FDocument->DrawDC(*mem, this, clip);
+    for (int i = 0; i < FSelection.Count(); ++i)
+      if (TDocItem* item = SelectedItem(i)) item->DrawTracker(*mem, tsSelected);
+  }
+  dc.SetMapMode(MM_TEXT);
+  dc.SetViewportOrgEx(0, 0);
+  dc.SetWindowOrgEx(0, 0);
+  dc.BitBlt(dev.Left, dev.Top, size.cx, size.cy, bitmap, 0, 0, SRCCOPY);
+}
+
+void TDocView::InvalidateView() {
+  FCacheDirty = viewport()->rect();
+  viewport()->update();
+}
+
+void TDocView::InvalidateClientRect(const TRect& R) {
+  const QRect q = ToQRect(R) & viewport()->rect();
+  if (q.isEmpty()) return;
+  FCacheDirty += q;
+  viewport()->update(q);
+}
+
+void TDocView::InvalObj(TDocItem* Item) {
+  if (!Item || !FActive || !isVisible()) return;
+  TRect r = PositionRect(Item);
+  RectDocToClient(r);
+  InvalidateClientRect(ExpandRect(r, 10));
+  if (TTxFigureSet* root = Root()) root->FViewState = vsDraw;
+}
+
+void TDocView::DrawRubberShape(const TRubberShape& Shape) {
+  // Only the overlay changes: the cached picture under it stays valid.
+  viewport()->update(ToQRect(FOverlay.Invert(Shape)));
+}
+
+void TDocView::ClearRubberShapes() { viewport()->update(ToQRect(FOverlay.Clear())); }
+
+void TDocView::resizeEvent(QResizeEvent* Event) {
+  TScaleScrollBox::resizeEvent(Event);
+  if (FZoomState == qrZoomToFit)
+    ZoomToFit();
+  else
+    InvalidateView();
+}
+
+void TDocView::scrollContentsBy(int, int) { InvalidateView(); }
+
+// ---- selection
+
+TDocItem* TDocView::SelectedItem(int Index) const {
+  return Index >= 0 && Index < FSelection.Count() ? static_cast<TDocItem*>(FSelection.Items(Index)) : nullptr;
+}
+
+void TDocView::Select(TDocItem* Item, bool Add) {
+  if (!Add) {
+    const std::vector<TMyPersistent*> old = FSelection.FList;
+    for (TMyPersistent* p : old) static_cast<TDocItem*>(p)->OnAfterEditProperties(this);
+    OnUpdate(nullptr, 2, nullptr);
+    FSelection.Clear();
+  }
+  if (Item && !IsSelected(Item)) {
+    FSelection.Add(Item);
+    InvalObj(Item);
+  }
+}
+
+bool TDocView::IsSelected(const TDocItem* Item) const { return FSelection.IndexOf(Item) >= 0; }
+
+void TDocView::Deselect(TDocItem* Item) {
+  if (!Item || !IsSelected(Item)) return;
+  InvalObj(Item);
+  FSelection.Remove(Item);
+  Item->OnAfterEditProperties(this);
+}
+
+void TDocView::Remove(TDocItem* Item) { FSelection.Remove(Item); }
+
+void TDocView::SelectWithinRect(const TRect& ClientRect) {
+  if (!FDocument) return;
+  TRect r = ClientRect;
+  RectClientToDoc(r);
+  TMyList found;
+  FDocument->RectSelectItem(r, found);
+  Select(nullptr, false);
+  TRect area;
+  bool any = false;
+  for (TMyPersistent* p : found.FList) {
+    auto* item = static_cast<TDocItem*>(p);
+    FSelection.Add(item);
+    TRect q = PositionRect(item);
+    RectDocToClient(q);
+    ExpandRect(q, 0);
+    area = any ? UnionRect(area, q) : q;
+    any = true;
+  }
+  if (any && FActive && isVisible()) InvalidateClientRect(ExpandRect(area, 10));
+}
+
+void TDocView::OnEditSelectAll() {
+  if (!FDocument) return;
+  TMyList all;
+  FDocument->SelectAllItem(all);
+  for (TMyPersistent* p : all.FList) Select(static_cast<TDocItem*>(p), true);
+}
+
+void TDocView::PositionSelectInCenter() {
+  if (FSelection.Count() == 0) return;
+  TRect r = PositionRect(SelectedItem(0));
+  for (int i = 1; i < FSelection.Count(); ++i) r = UnionRect(r, PositionRect(SelectedItem(i)));
+  RectDocToClient(r);
+  ExpandRect(r, 0);
+  // The scroll bars keep no margin here, so the box is not widened.
+  const int cw = ClientWidth(), ch = ClientHeight();
+  int h = r.Right - r.Left > cw ? HorzPosition() + r.Left : HorzPosition() + (r.Left + r.Right) / 2 - cw / 2;
+  int v = r.Bottom - r.Top > ch ? VertPosition() + r.Top : VertPosition() + (r.Top + r.Bottom) / 2 - ch / 2;
+  SetHorzPosition(std::max(0, h));
+  SetVertPosition(std::max(0, v));
+}
+
+// ---- tools and operations
+
+void TDocView::SetDrawShape(const TMetaClass* ItemClass) {
+  if (ItemClass == FItemClass || !FDocument) return;
+  FItemClass = ItemClass;
+  if (ItemClass == &TDocItem::StaticClass()) {
+    const bool allowMove = SysEnvironment ? SysEnvironment->FAllowMove : true;
+    SetOperation(allowMove ? omMove : omNormal);
+  } else if (!ItemClass) {
+    SetCursorIndex(crDraw);
+  }
+  if (TDrawTool* tool = FDocument->FindTool(ItemClass)) {
+    if (FCurrentTool) FCurrentTool->OnCancel(*this);
+    FCurrentTool = tool;
+    FCurrentTool->OnInitialize(*this);
+  }
+}
+
+void TDocView::SetOperation(TOperationMode Mode) {
+  // The selection tool is chosen before the mode is stored: choosing it sets
+  // its own default mode, which must not replace the one asked for.
+  if (Mode == omAdd)
+    Select(nullptr, false);
+  else
+    SetDrawShape(&TDocItem::StaticClass());
+  FOperation = Mode;
+  switch (Mode) {
+    case omNormal: SetCursorIndex(crDefaultArrow); break;
+    case omMove:
+    case omRotate:
+    case omOffset: SetCursorIndex(crCapture); break;
+    case omAdd:
+    case omZoomWindow:
+    case omCopyObject: SetCursorIndex(crDraw); break;
+    case omPanRealTime: SetCursorIndex(crPanRealTime); break;
+    case omZoomRealTime: SetCursorIndex(crZoomRealTime); break;
+    case omRealTimeAddPoint: SetCursorIndex(crAddPoint); break;
+    case omRealTimeDeletePoint: SetCursorIndex(crDeletePoint); break;
+  }
+}
+
+void TDocView::SetCursorIndex(int Index) {
+  FCursorIndex = Index;
+  viewport()->setCursor(AppCursor(Index));
+}
+
+void TDocView::ReleaseCapture() {
+  if (QWidget::mouseGrabber() == viewport()) viewport()->releaseMouse();
+}
+
+void TDocView::SetCurrentItem(const TDocItem* Item) { FCurrentItem = Item ? Item->Clone() : nullptr; }
+
+void TDocView::SetMirrorItem(std::unique_ptr<TDocItem> Block) { FCurrentItem = std::move(Block); }
+
+void TDocView::OnEditEnd() {
+  if (FCurrentTool) FCurrentTool->OnAddPointEnd(*this);
+}
+
+void TDocView::BackUp(TOperationVerb Mode) {
+  if (FDocument) FDocument->BackUp(FSelection, Mode);
+}
+
+void TDocView::Undo() {
+  Select(nullptr, false);
+  if (FDocument) FDocument->Undo(this);
+}
+
+void TDocView::CapturePoint(TPoint) {}
+void TDocView::DrawLongCursor(TPoint) {}
+void TDocView::DrawCapturePoint() {}
+void TDocView::ResponseToArial(const TRect&) {}
+void TDocView::ResponseToView(const TRect&) {}
+void TDocView::ZoomWindow(const TRect&) {}
+
+// ---- zoom
+
+void TDocView::PushZoom(double Value) {
+  if (FZoomCount == ZoomStackSize) {
+    for (int i = 1; i < ZoomStackSize; ++i) {
+      FZoomArray[std::size_t(i)] = FZoomArray[std::size_t(i + 1)];
+      FHorzPositionArray[std::size_t(i)] = FHorzPositionArray[std::size_t(i + 1)];
+      FVertPositionArray[std::size_t(i)] = FVertPositionArray[std::size_t(i + 1)];
+    }
+  } else {
+    ++FZoomCount;
+  }
+  const auto n = std::size_t(FZoomCount);
+  FZoomArray[n] = Value;
+  FHorzPositionArray[n] = HorzPosition();
+  FVertPositionArray[n] = VertPosition();
+  if (FDocument) FDocument->SetModifiedFlag(true);
+}
+
+void TDocView::PopZoom() {
+  if (FZoomCount == 0) return;
+  const double v = FZoomArray[std::size_t(FZoomCount - 1)];
+  if (FZoomCount > 1) --FZoomCount;
+  TTxFigureSet* root = Root();
+  if (!root) return;
+  root->FViewState = FViewState;
+  if (v != root->GetScale()) {
+    root->SetScale(v);
+    SetHorzPosition(FHorzPositionArray[std::size_t(FZoomCount)]);
+    SetVertPosition(FVertPositionArray[std::size_t(FZoomCount)]);
+  }
+}
+
+void TDocView::ScaleToFit() {
+  TTxFigureSet* root = Root();
+  if (!FDocument || !root) return;
+  const TSize s = GetDocumentLogSize();
+  // An empty drawing has no extent to fit.
+  if (s.cx <= 0 || s.cy <= 0) return;
+  const double f = std::min(double(ClientWidth() - 20) / s.cx, double(ClientHeight() - 20) / s.cy);
+  root->SetScale(root->GetScale() * f);
+  PushZoom(root->GetScale());
+}
+
+void TDocView::ZoomToFit() {
+  TTxFigureSet* root = Root();
+  if (!FDocument || !root) return;
+  const TSize s = GetDocumentLogSize();
+  if (s.cx <= 0 || s.cy <= 0) return;
+  const double f = std::min(double(ClientWidth()) / s.cx, double(ClientHeight()) / s.cy);
+  if (f > 0) root->FArialScale *= f;
+  const TSize d = GetDocumentDevSize();
+  if (d.cx > 0 && d.cy > 0) {
+    SetHorzRange(d.cx);
+    SetVertRange(d.cy);
+  }
+  InvalidateView();
+}
+
+// ---- mouse and keyboard
+
+void TDocView::MouseDown(TMouseButton Button, TShiftState Shift, TPoint Pos) {
+  if (!FDocument || !FActive || !FCurrentTool) return;
+  if (Button == mbLeft) FCurrentTool->OnLButtonDown(*this, Shift, Pos);
+}
+
+void TDocView::MouseMove(TShiftState Shift, TPoint Pos) {
+  if (!FDocument || !FActive || !FCurrentTool) return;
+  Pos = FCurrentTool->ConfinePoint(Pos);
+  if (FOperation != omPanRealTime && FOperation != omZoomRealTime && FOperation != omZoomWindow) CapturePoint(Pos);
+  FCurrentTool->OnMouseMove(*this, Shift, Pos);
+}
+
+void TDocView::MouseUp(TMouseButton Button, TShiftState Shift, TPoint Pos) {
+  if (FCurrentTool && FActive) Pos = FCurrentTool->ConfinePoint(Pos);
+  TPoint p = Pos;
+  PointClientToDoc(p);
+  FMouse_Click = p;
+  if (!FDocument || !FActive || !FCurrentTool) return;
+  if (Button == mbLeft)
+    FCurrentTool->OnLButtonUp(*this, Shift, Pos);
+  else if (Button == mbRight)
+    FCurrentTool->OnRButtonUp(*this, Shift, Pos);
+}
+
+void TDocView::DblClick(TShiftState Shift, TPoint Pos) {
+  if (!FDocument || !FActive || !FCurrentTool) return;
+  FCurrentTool->OnLButtonDblClk(*this, Shift | ssDouble, Pos);
+}
+
+void TDocView::mousePressEvent(QMouseEvent* Event) {
+  TMouseButton b;
+  if (ButtonOf(Event->button(), b)) MouseDown(b, ShiftOf(Event->modifiers(), Event->buttons()), PosOf(Event));
+}
+
+void TDocView::mouseMoveEvent(QMouseEvent* Event) {
+  MouseMove(ShiftOf(Event->modifiers(), Event->buttons()), PosOf(Event));
+}
+
+void TDocView::mouseReleaseEvent(QMouseEvent* Event) {
+  TMouseButton b;
+  if (ButtonOf(Event->button(), b)) MouseUp(b, ShiftOf(Event->modifiers(), Event->buttons()), PosOf(Event));
+}
+
+void TDocView::mouseDoubleClickEvent(QMouseEvent* Event) {
+  const TShiftState shift = ShiftOf(Event->modifiers(), Event->buttons()) | ssDouble;
+  if (Event->button() == Qt::LeftButton) DblClick(shift, PosOf(Event));
+  // The second press of a double click is still a press.
+  TMouseButton b;
+  if (ButtonOf(Event->button(), b)) MouseDown(b, shift, PosOf(Event));
+}
+
+void TDocView::keyPressEvent(QKeyEvent* Event) {
+  switch (Event->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_F8:
+      // These keys are the view's, not the scroll area's.
+      KeyDown(Event->key(), ShiftOf(Event->modifiers(), {}));
+      Event->accept();
+      return;
+    default:
+      TScaleScrollBox::keyPressEvent(Event);
+      KeyDown(Event->key(), ShiftOf(Event->modifiers(), {}));
+  }
+}
+
+void TDocView::KeyDown(int Key, TShiftState) {
+  const int offX = SysEnvironment ? SysEnvironment->FOffsetX : 1;
+  const int offY = SysEnvironment ? SysEnvironment->FOffsetY : 1;
+  double dx = 0, dy = 0;
+  switch (Key) {
+    case Qt::Key_PageUp: SetVertPosition(std::max(0, VertPosition() - ClientHeight())); return;
+    case Qt::Key_PageDown: SetVertPosition(std::min(VertRange(), VertPosition() + ClientHeight())); return;
+    case Qt::Key_F8:
+      if (SysEnvironment) SysEnvironment->FOrtho = !SysEnvironment->FOrtho;
+      return;
+    case Qt::Key_Left: dx = -offX; break;
+    case Qt::Key_Right: dx = offX; break;
+    case Qt::Key_Up: dy = offY; break;
+    case Qt::Key_Down: dy = -offY; break;
+    default: return;
+  }
+  if (FSelection.Count() == 0) return;
+  if (FDocument) FDocument->SetModifiedFlag(true);
+  BackUp(ovEdit);
+  const std::vector<TMyPersistent*> items = FSelection.FList;
+  for (TMyPersistent* p : items) static_cast<TDocItem*>(p)->MoveByOffset(dx, dy);
+}
+
+// ---- deletion
+
+void TDocView::OnEditClear() {
+  if (!FDocument || FSelection.Count() == 0) return;
+  if (!SysEnvironment || SysEnvironment->FDeleteConfirm) {
+    char text[64];
+    std::snprintf(text, sizeof text, "真的要删除这%d个图形?", FSelection.Count());
+    if (!Confirm(text)) return;
+  }
+  DeleteSelection();
+}
+
+void TDocView::DeleteSelection() {
+  if (!FDocument || FSelection.Count() == 0) return;
+  FDocument->UpdateAllViews(nullptr, 3, &FSelection);
+  OnUpdate(nullptr, 2, nullptr);
+  const std::vector<TMyPersistent*> items = FSelection.FList;
+  for (TMyPersistent* p : items) FDocument->Remove(static_cast<TDocItem*>(p));
+  BackUp(ovDelete);
+  FSelection.Clear();
+}

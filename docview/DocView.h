@@ -1,0 +1,184 @@
+#pragma once
+// TDocView: the view of a document. Double-buffered painting, the selection,
+// the change notices, the zoom stack, routing of mouse events to the current
+// tool, the keyboard, deletion and the clipboard commands.
+
+#include "docview/DrawTool.h"
+#include "docview/RubberBand.h"
+#include "docview/ScaleScrollBox.h"
+#include "figures/FigureDocument.h"
+#include "foundation/ComponentLists.h"
+#include "foundation/Comtype.h"
+
+#include <QImage>
+#include <QRegion>
+#include <array>
+#include <memory>
+
+class TBitmap;
+class TDocItem;
+class TDocument;
+class TTxFigureSet;
+
+enum TOperationMode : std::uint8_t {
+  omNormal, omMove, omAdd, omRotate, omPanRealTime, omZoomRealTime, omZoomWindow, omRealTimeAddPoint,
+  omRealTimeDeletePoint, omCopyObject, omOffset
+};
+enum TZoomState : std::uint8_t { qrZoom, qrZoomToFit };
+enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
+
+class TDocView : public TScaleScrollBox, public TFigureView {
+public:
+  static constexpr int ZoomStackSize = 20;
+
+  explicit TDocView(QWidget* Parent = nullptr);
+  ~TDocView() override;
+
+  // ---- document
+  virtual void SetDocument(TDocument* Document);
+  TDocument* Document() const { return FDocument; }
+  virtual TSize GetDocumentLogSize() const;
+  virtual TSize GetDocumentDevSize() const;
+  virtual void OnInitialUpdate();
+  virtual void OnUpdate(TDocView* Sender, int Hint, TPersistent* HintObject);
+  // The item messages; only the index view acts on them.
+  virtual void CMAddItem(TMyPersistent* Item);
+  virtual void CMDelItem(TMyPersistent* Item);
+  // The document is about to free these: drop every pointer to them.
+  virtual void FiguresFreeing(const std::vector<TMyPersistent*>& Figures);
+  void SetPageSize() override;
+  // The visible part of the document, logical units, normalised.
+  TRect GetClientDocRect() const;
+
+  // ---- mapping and painting
+  void OnPrepareDC(TCanvas& DC) const override;
+  void PointDocToClient(TPoint& P) const override { TScaleScrollBox::PointDocToClient(P); }
+  void RectClientToDoc(TRect& R) const override { TScaleScrollBox::RectClientToDoc(R); }
+  void Paint() override;
+  void InvalObj(TDocItem* Item) override;
+  // Repaints the whole window, document included.
+  void InvalidateView();
+  // Repaints the document in a client rectangle.
+  void InvalidateClientRect(const TRect& R);
+
+  // ---- rubber bands: drawn with the inverting pen; drawing one again erases it
+  void DrawRubberShape(const TRubberShape& Shape);
+  void ClearRubberShapes();
+  const TRubberOverlay& RubberOverlay() const { return FOverlay; }
+
+  // ---- selection
+  void Select(TDocItem* Item, bool Add) override;
+  bool IsSelected(const TDocItem* Item) const override;
+  void Deselect(TDocItem* Item);
+  // Takes the item out of the selection without repainting.
+  void Remove(TDocItem* Item);
+  virtual void SelectWithinRect(const TRect& ClientRect);
+  virtual void PositionSelectInCenter();
+  void OnEditSelectAll();
+  const TMyList& Selection() const { return FSelection; }
+  TDocItem* SelectedItem(int Index) const;
+
+  // ---- tools and operations
+  void SetDrawShape(const TMetaClass* ItemClass);
+  void SetOperation(TOperationMode Mode);
+  TOperationMode Operation() const { return FOperation; }
+  const TMetaClass* ItemClass() const { return FItemClass; }
+  TDrawTool* CurrentTool() const { return FCurrentTool; }
+  // The application cursor shown (0 the arrow).
+  int CursorIndex() const { return FCursorIndex; }
+  void SetCursorIndex(int Index);
+  void ReleaseCapture();
+  void SetCurrentItem(const TDocItem* Item);
+  void SetMirrorItem(std::unique_ptr<TDocItem> Block);
+  TDocItem* CurrentItem() const { return FCurrentItem.get(); }
+  void OnEditEnd();
+  void BackUp(TOperationVerb Mode);
+  void Undo();
+
+  // ---- hooks of the concrete views
+  virtual void CapturePoint(TPoint Point);
+  virtual void DrawLongCursor(TPoint Point);
+  virtual void DrawCapturePoint();
+  virtual void ResponseToArial(const TRect& Rect);
+  virtual void ResponseToView(const TRect& Rect);
+  virtual void ZoomWindow(const TRect& Rect);
+
+  // ---- zoom
+  void PushZoom(double Value);
+  void PopZoom();
+  virtual void ZoomToFit();
+  virtual void ScaleToFit();
+  int ZoomCount() const { return FZoomCount; }
+
+  // ---- mouse and keyboard, as the window delivers them (client pixels)
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, TPoint Pos);
+  virtual void MouseMove(TShiftState Shift, TPoint Pos);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, TPoint Pos);
+  virtual void DblClick(TShiftState Shift, TPoint Pos);
+  // Qt key codes.
+  virtual void KeyDown(int Key, TShiftState Shift);
+
+  // ---- commands
+  void OnEditClear();
+  void OnEditCopy();
+  void OnEditCut();
+  void OnEditPaste();
+  void PasteToLayer(int Index);
+  void OnEditPastePicture();
+  void CloneSelection();
+
+  TMyList FSelection;
+  bool FActive = false;
+  TPoint FMouse_Click;
+  const TMetaClass* FItemClass = nullptr;
+  TOperationMode FOperation = omNormal;
+  TDrawTool* FCurrentTool = nullptr;
+  std::unique_ptr<TDocItem> FCurrentItem;
+  std::array<double, ZoomStackSize + 1> FZoomArray{};
+  std::array<std::int32_t, ZoomStackSize + 1> FHorzPositionArray{};
+  std::array<std::int32_t, ZoomStackSize + 1> FVertPositionArray{};
+  int FZoomCount = 0;
+  bool FPreventCursor = false;
+  TPointLx FPointLx = plNone;
+  Tpt FCapturedPoint;
+  bool FAllowTangent = false;
+  TPoint FTangentPoint;
+  TMyList FTempList;
+  TViewState FViewState = vsDraw;
+  TZoomState FZoomState = qrZoom;
+  TDocument* FDocument = nullptr;
+  COLORREF FColor = clWhite;  // the background round and under the page
+
+protected:
+  // Whether attaching a document restores its scroll positions and pushes
+  // the current scale; the drawing view says yes.
+  virtual bool IsDrawingView() const { return false; }
+  // The picture figure of paste picture: a new one, and building it from a
+  // picture in a logical rectangle. None here.
+  virtual std::unique_ptr<TDocItem> NewPictureItem();
+  virtual void CreateFromPicture(TDocItem& Item, const TBitmap& Picture, const TRect& Rect);
+  TTxFigureSet* Root() const;
+
+  void paintEvent(QPaintEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
+  void scrollContentsBy(int Dx, int Dy) override;
+  void mousePressEvent(QMouseEvent* Event) override;
+  void mouseMoveEvent(QMouseEvent* Event) override;
+  void mouseReleaseEvent(QMouseEvent* Event) override;
+  void mouseDoubleClickEvent(QMouseEvent* Event) override;
+  void keyPressEvent(QKeyEvent* Event) override;
+
+private:
+  // Paints the document into the cached picture for one client rectangle.
+  void RenderDocument(const QRect& Dev);
+  void PasteList(int LayerIndex);
+  // Steps of deletion after the question: other views drop the items, this
+  // one repaints them, the document takes them out, the undo step keeps them.
+  void DeleteSelection();
+
+  QImage FCache;       // the window's picture without rubber bands
+  QRegion FCacheDirty;  // client pixels whose cached picture is stale
+  QRegion FPaintRegion;
+  TRubberOverlay FOverlay;
+  int FCursorIndex = 0;
+};

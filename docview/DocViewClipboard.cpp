@@ -1,0 +1,139 @@
+// The clipboard commands of TDocView: copy, cut, paste, paste to a layer,
+// paste picture and duplicate in place. Figures travel as one TMyList whose
+// only item is a block holding clones; its Yd is where they were copied from.
+
+#include "docview/ClipboardBlock.h"
+#include "docview/DocView.h"
+#include "docview/Document.h"
+#include "docview/RectHelpers.h"
+#include "foundation/ComponentImage.h"
+#include "platform/Bitmap.h"
+#include "platform/Clipboard.h"
+
+namespace {
+
+TRect PositionRect(const TDocItem* Item) {
+  TRect r;
+  Item->CalcPositionRect(r);
+  return ExpandRect(r, 0);
+}
+
+}  // namespace
+
+void TDocView::OnEditCopy() {
+  auto* first = dynamic_cast<TCustomFigure*>(SelectedItem(0));
+  if (!first) return;
+  RegisterClipboardBlockClass();
+  TRect r = PositionRect(first);
+  for (int i = 1; i < FSelection.Count(); ++i) r = UnionRect(r, PositionRect(SelectedItem(i)));
+
+  auto block = std::make_unique<TClipboardBlock>();
+  block->SetScale(first->GetAbsParentScale());
+  block->InitialParas((r.Right - r.Left) / block->GetScale(), (r.Bottom - r.Top) / block->GetScale());
+  const double offX = first->GetLogOrgx() - r.Left;
+  const double offY = first->GetLogOrgy() - r.Top;
+  for (TMyPersistent* p : FSelection.FList) {
+    std::unique_ptr<TDocItem> copy = static_cast<TDocItem*>(p)->Clone();
+    auto* figure = dynamic_cast<TCustomFigure*>(copy.get());
+    if (!figure) continue;
+    copy.release();
+    std::unique_ptr<TCustomFigure> c(figure);
+    // The copy belongs to no drawing: its moves must repaint nothing.
+    c->SetDocument(nullptr);
+    if (c->FFillItem) c->FFillItem->FScale = c->FFillItem->FScale * c->GetAbsParentScale();
+    block->InsertFigure(std::move(c));
+    figure->MoveByOffset(offX, offY);
+  }
+  TMyList list;
+  list.Add(block.get());
+  list.FYd = TPoint{r.Left, r.Top};
+  SetClipboardComponent(WriteClipboardImage(list));
+}
+
+void TDocView::OnEditCut() {
+  OnEditCopy();
+  DeleteSelection();
+}
+
+void TDocView::OnEditPaste() { PasteList(-1); }
+
+void TDocView::PasteToLayer(int Index) { PasteList(Index); }
+
+void TDocView::PasteList(int LayerIndex) {
+  TTxFigureSet* root = Root();
+  if (!FDocument || !root) return;
+  // Whatever is wrong with the clipboard's content, pasting ends silently.
+  try {
+    RegisterClipboardBlockClass();
+    const std::optional<std::vector<std::uint8_t>> image = GetClipboardComponent();
+    if (!image) return;
+    std::unique_ptr<TMyList> list = ReadClipboardImage(*image);
+    if (!list) return;
+    std::vector<std::unique_ptr<TMyPersistent>> items = list->TakeReadItems();
+    if (items.empty() || !dynamic_cast<TClipboardBlock*>(items.front().get())) return;
+    std::unique_ptr<TClipboardBlock> owned(static_cast<TClipboardBlock*>(items.front().release()));
+    TClipboardBlock* block = owned.get();
+    if (LayerIndex < 0) {
+      FDocument->Add(std::move(owned), FMouse_Click, this);
+    } else {
+      TTxCollectFigure* layer = root->LayerList(LayerIndex);
+      if (!layer) return;
+      layer->Insert(0, std::move(owned));
+      block->FParent = root;
+      block->SetDocument(FDocument);
+    }
+    block->SetScale(block->GetScale() / root->GetScale());
+    if (LayerIndex < 0) {
+      TRect q;
+      block->CalcPositionRect(q);
+      block->MoveByOffset((q.Left - q.Right) / 2.0, (q.Top - q.Bottom) / 2.0);
+    } else {
+      block->MoveByOffset(list->FYd.x, list->FYd.y);
+    }
+    block->ExplodeItemEx(*this);
+  } catch (...) {
+  }
+}
+
+void TDocView::OnEditPastePicture() {
+  if (!FDocument) return;
+  try {
+    const std::optional<TBitmap> picture = GetClipboardPicture();
+    if (!picture || picture->IsEmpty()) return;
+    std::unique_ptr<TDocItem> owned = NewPictureItem();
+    if (!owned) return;
+    TDocItem* item = owned.get();
+    FDocument->Add(std::move(owned), FMouse_Click, this);
+    TPoint c = FMouse_Click;
+    PointDocToClient(c);
+    const int hw = picture->Width() / 2, hh = picture->Height() / 2;
+    TRect r{c.x - hw, c.y - hh, c.x + hw, c.y + hh};
+    RectClientToDoc(r);
+    ExpandRect(r, 0);
+    CreateFromPicture(*item, *picture, r);
+    FDocument->AddItemMessage(item);
+    Select(item, false);
+    BackUp(ovAdd);
+  } catch (...) {
+  }
+}
+
+std::unique_ptr<TDocItem> TDocView::NewPictureItem() { return nullptr; }
+void TDocView::CreateFromPicture(TDocItem&, const TBitmap&, const TRect&) {}
+
+void TDocView::CloneSelection() {
+  if (!FDocument || FSelection.Count() == 0) return;
+  const std::vector<TMyPersistent*> items = FSelection.FList;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    auto* item = static_cast<TDocItem*>(items[i]);
+    Deselect(item);
+    std::unique_ptr<TDocItem> copy = item->Clone();
+    if (!copy) continue;
+    TDocItem* c = copy.get();
+    c->MoveByOffset(10, -10);
+    FDocument->Add(std::move(copy), TPoint{0, 0}, this);
+    FDocument->AddItemMessage(c);
+    FSelection.Insert(static_cast<int>(i), c);
+  }
+  BackUp(ovAdd);
+}
