@@ -19,8 +19,10 @@ namespace {
 
 double DegToRad(double Deg) { return Deg * std::numbers::pi / 180.0; }
 
-// R(a)(x, y): counter-clockwise rotation.
+// R(a)(x, y): counter-clockwise rotation. Most figures are not turned, and
+// painting maps every point, so the common angle 0 skips the trigonometry.
 Tpt Rotate(double x, double y, double a) {
+  if (a == 0) return {x, y};
   const double c = std::cos(a), s = std::sin(a);
   return {x * c - y * s, x * s + y * c};
 }
@@ -315,11 +317,29 @@ void TCustomFigure::Paint(TShowPlace&) {}
 void TCustomFigure::Draw(TShowPlace& ShowPlace) {
   if (!ShowPlace.cvs) return;
   if (!ShowPlace.AClipRect.IsEmpty() && !Intersects(ShowPlace.AClipRect)) return;
-  TCanvas& cv = *ShowPlace.cvs;
-  TDCSaver saved(cv);
-  cv.SelectBrush(ToLogBrush(FBrush));
-  cv.SetROP2(PenModeToRop2(FPen.Mode));
-  cv.SelectPen(GeometricPen(FPen));
+  // Only what is selected here is put back: a whole SaveDC/RestoreDC per
+  // figure re-applies the clip region every time and doubles the cost of
+  // painting a large drawing. Figures that clip save the DC themselves.
+  class TSelected {
+  public:
+    TSelected(TCanvas& Cv, const TPen& Pen, const TBrush& Brush)
+        : FCv(Cv), FBrush(Cv.SelectBrush(ToLogBrush(Brush))), FRop(Cv.SetROP2(PenModeToRop2(Pen.Mode))),
+          FPen(Cv.SelectPen(GeometricPen(Pen))) {}
+    ~TSelected() {
+      FCv.SelectPen(FPen);
+      FCv.SetROP2(FRop);
+      FCv.SelectBrush(FBrush);
+    }
+    TSelected(const TSelected&) = delete;
+    TSelected& operator=(const TSelected&) = delete;
+
+  private:
+    TCanvas& FCv;
+    TLogBrush FBrush;
+    int FRop;
+    TLogPen FPen;
+  };
+  TSelected selected(*ShowPlace.cvs, FPen, FBrush);
   Paint(ShowPlace);
 }
 
@@ -349,7 +369,14 @@ void TCustomFigure::FigureMirror(TBx) {}
 
 void TCustomFigure::DrawLine(Tpt P1, Tpt P2, TCanvas& Canvas) {
   if (FPen.Style == psClear) return;
-  const TPoint pts[2] = {ptodp(xyTransLogPt(P1.x, P1.y)), ptodp(xyTransLogPt(P2.x, P2.y))};
+  const TLogFrame f = LogFrame();
+  const TPoint pts[2] = {ptodp(f.Map(P1)), ptodp(f.Map(P2))};
+  if (FPen.Style == psSolid || FPen.Style == psInsideFrame) {
+    // One straight stroke has no joins, so a path adds nothing to its pixels.
+    Canvas.MoveToEx(pts[0].x, pts[0].y);
+    Canvas.LineTo(pts[1].x, pts[1].y);
+    return;
+  }
   Canvas.BeginPath();
   switch (FPen.Style) {
     case psDash: DrawOwnLineExt(Canvas, pts, 1, 1, DashLine); break;
@@ -383,6 +410,19 @@ Tpt TCustomFigure::xyTransLogPt(double x, double y) const {
   const Tpt r = Rotate(x, y, DegToRad(GetAbsParentXzjd()));
   const Tpt o = LogOrgOf(FParent);
   return {o.x + s * r.x, o.y + s * r.y};
+}
+
+TCustomFigure::TLogFrame TCustomFigure::LogFrame() const {
+  TLogFrame f;
+  if (!FParent) return f;
+  f.s = GetAbsParentScale();
+  const double a = DegToRad(GetAbsParentXzjd());
+  if (a != 0) {
+    f.c = std::cos(a);
+    f.sn = std::sin(a);
+  }
+  f.o = LogOrgOf(FParent);
+  return f;
 }
 
 Tpt TCustomFigure::xyTransAbsPt(double x, double y) const {

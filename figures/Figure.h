@@ -158,6 +158,15 @@ public:
 protected:
   int CaptureBj() const;
 
+  // The local-to-logical map of this figure's frame, worked out once for
+  // many points: O + s * R(theta)(p).
+  struct TLogFrame {
+    double s = 1, c = 1, sn = 0;
+    Tpt o;
+    Tpt Map(Tpt p) const { return {o.x + s * (p.x * c - p.y * sn), o.y + s * (p.x * sn + p.y * c)}; }
+  };
+  TLogFrame LogFrame() const;
+
 private:
   // Block's copy with its scale multiplied by Factor.
   void SetFillItemScaled(const TCustomFigureSet* Block, double Factor);

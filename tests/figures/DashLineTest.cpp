@@ -99,3 +99,24 @@ TEST(DashedLine, RemainderOfADashTurnsTheCorner) {
   EXPECT_EQ(up[1], -8);
   EXPECT_EQ(up[2], 25);
 }
+
+TEST(SolidLine, AStraightSolidStrokeHasThePixelsOfAStrokedPath) {
+  for (std::int32_t width : {1, 3, 6}) {
+    for (Tpt to : {Tpt{90, 15}, Tpt{70, 80}, Tpt{12, 85}}) {
+      Sheet drawn(100, 100), path(100, 100);
+      SetViewMapping(*drawn, 100);
+      SetViewMapping(*path, 100);
+      auto seg = Segment({10, 10}, to, clBlack, width);
+      TShowPlace place;
+      place.cvs = drawn.canvas.get();
+      seg->Draw(place);
+      path->SelectPen(GeometricPen(seg->FPen));
+      const TPoint pts[2] = {{10, 10}, ptodp(to)};
+      path->BeginPath();
+      path->Polyline(pts, 2);
+      path->EndPath();
+      path->StrokePath();
+      EXPECT_EQ(drawn.Image(), path.Image()) << width << " to " << to.x << "," << to.y;
+    }
+  }
+}
