@@ -1,15 +1,9 @@
 #include "DocViewTestSupport.h"
 
-#include "docview/ClipboardBlock.h"
-#include "docview/Environment.h"
 #include "docview/RectHelpers.h"
 #include "foundation/ValueStream.h"
-#include "platform/System.h"
-
-#include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <algorithm>
 
 PLANDECK_DEFINE_CLASS(TTestBox, TCustomFigure)
@@ -269,35 +263,3 @@ std::vector<std::uint8_t> SavedValues(TMyPersistent& Obj) {
   Obj.WriteData(w);
   return out;
 }
-
-// ---- one widget application for the run
-
-namespace {
-class DocViewEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-      const QString dir = QDir::tempPath() + "/plandeck-runtime";
-      QDir().mkpath(dir);
-      QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-      qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-    }
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-    InitScreenLogPixels();
-    RegisterFigureClasses();
-    RegisterClass(TTestBox::StaticClass());
-    RegisterClipboardBlockClass();
-  }
-  void TearDown() override { app_.reset(); }
-
-private:
-  int argc_ = 1;
-  char name_[16] = "docview_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new DocViewEnvironment);
-}  // namespace
