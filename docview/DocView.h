@@ -149,10 +149,11 @@ public:
   TDocument* FDocument = nullptr;
   COLORREF FColor = clWhite;  // the background round and under the page
 
-protected:
   // Whether attaching a document restores its scroll positions and pushes
-  // the current scale; the drawing view says yes.
+  // the current scale, and the document draws its grid; the drawing view says yes.
   virtual bool IsDrawingView() const { return false; }
+
+protected:
   // The picture figure of paste picture: a new one, and building it from a
   // picture in a logical rectangle. None here.
   virtual std::unique_ptr<TDocItem> NewPictureItem();
