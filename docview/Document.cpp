@@ -82,7 +82,7 @@ void TDocument::UpdateAllViews(TFigureView* Sender, int Hint, TPersistent* HintO
 
 void TDocument::SetModifiedFlag(bool Value) { FModifiedFlag = Value; }
 
-int TDocument::GetUndoCount() const { return SysEnvironment ? SysEnvironment->FUndoCount : 5; }
+int TDocument::GetUndoLimit() const { return SysEnvironment ? SysEnvironment->FUndoCount : 5; }
 
 int TDocument::GetCaptureBj() const { return SysEnvironment ? SysEnvironment->FCaptureBj : 8; }
 
@@ -104,6 +104,7 @@ void TDocument::FiguresFreeing(const std::vector<TMyPersistent*>& Figures) {
 
 TSize TDocument::GetSize() const { return TSize{500, 500}; }
 TRect TDocument::GetRect() const { return TRect{0, 0, 500, 500}; }
+int TDocument::GetUndoCount() const { return 0; }
 TPoint TDocument::DocOrg() const { return TPoint{0, 0}; }
 TDocItem* TDocument::ObjectAt(TPoint, const TMetaClass*, double) { return nullptr; }
 void TDocument::DrawDC(TCanvas&, TDocView*, const TRect&) {}

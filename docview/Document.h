@@ -40,7 +40,7 @@ public:
   void SetModifiedFlag(bool Value) override;
   double GetDocScale() const override { return FScale; }
   // The figures ask for the history limit here: the environment's.
-  int GetUndoCount() const override;
+  int GetUndoLimit() const override;
   int GetCaptureBj() const override;
   // The item messages of the views, delivered as direct calls.
   void AddItemMessage(TMyPersistent* Item) override;
@@ -48,6 +48,8 @@ public:
   void FiguresFreeing(const std::vector<TMyPersistent*>& Figures) override;
 
   // The abstract operations; the drawing document fills them in.
+  // Steps that Undo can take back (enables the undo command).
+  virtual int GetUndoCount() const;
   virtual TSize GetSize() const;
   virtual TRect GetRect() const;
   virtual TPoint DocOrg() const;

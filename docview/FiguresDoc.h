@@ -43,8 +43,7 @@ public:
 
   // Every figure whose rectangle meets the square P +- 10 on a visible layer.
   void PointSelectItem(TPoint P, TMyList& List);
-  // Length of the undo list, for enabling the undo command.
-  int UndoListCount() const { return FFigures->UndoCount(); }
+  int GetUndoCount() const override { return FFigures->UndoCount(); }
 
   std::unique_ptr<TTxFigureSet> FFigures;
 

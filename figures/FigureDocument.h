@@ -44,7 +44,7 @@ public:
   // The drawing scale of the document: user values are local values times it.
   virtual double GetDocScale() const = 0;
   // The undo history limit; 0 (or less) keeps no history.
-  virtual int GetUndoCount() const = 0;
+  virtual int GetUndoLimit() const = 0;
   // The capture (hit and snap) radius in logical units.
   virtual int GetCaptureBj() const = 0;
   // Items put back into or taken out of the drawing (window messages to the views).

@@ -84,7 +84,7 @@ bool Owns(TOperationVerb Verb, std::size_t I, std::size_t N) {
 }  // namespace
 
 int TTxFigureSet::UndoLimit() const {
-  const int n = FDocument ? FDocument->GetUndoCount() : 5;
+  const int n = FDocument ? FDocument->GetUndoLimit() : 5;
   return std::max(0, n);
 }
 

@@ -256,9 +256,9 @@ TEST_F(DrawingFile, SavingClearsTheHistory) {
   TMyList added;
   added.Add(doc->FFigures->FFigures->Figures(0));
   doc->BackUp(added, ovAdd);
-  EXPECT_EQ(doc->UndoListCount(), 1);
+  EXPECT_EQ(doc->GetUndoCount(), 1);
   doc->SetModifiedFlag(false);
-  EXPECT_EQ(doc->UndoListCount(), 0);
+  EXPECT_EQ(doc->GetUndoCount(), 0);
   SysEnvironment = nullptr;
 }
 

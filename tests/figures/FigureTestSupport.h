@@ -48,7 +48,7 @@ public:
   void UpdateAllViews(TFigureView*, int Hint, TMyPersistent*) override { Hints.push_back(Hint); }
   void SetModifiedFlag(bool Value) override { ModifiedFlag = Value; }
   double GetDocScale() const override { return DocScale; }
-  int GetUndoCount() const override { return UndoCount; }
+  int GetUndoLimit() const override { return UndoCount; }
   int GetCaptureBj() const override { return CaptureBj; }
   void AddItemMessage(TMyPersistent* Item) override { Added.push_back(Item); }
   void RemoveItemMessage(TMyPersistent* Item) override { Removed.push_back(Item); }
