@@ -91,95 +91,12 @@ std::unique_ptr<TTestBox> Box(Tpt Qd, Tpt Zd, COLORREF Color) {
 
 // ---- the document
 
-TTestDrawingDoc::TTestDrawingDoc(double Width, double Height) : FFigures(std::make_unique<TTxFigureSet>(this)) {
+TTestDrawingDoc::TTestDrawingDoc(double Width, double Height) {
   FFigures->FWidth = Width;
   FFigures->FHeight = Height;
   FFigures->FShowGrid = false;
   FFigures->FShowFrame = false;
-  FFigures->SetDocument(this);
 }
-
-TTestDrawingDoc::~TTestDrawingDoc() {
-  while (!FViewList.empty()) FViewList.front()->SetDocument(nullptr);
-  FRemoved.clear();
-  FFigures.reset();
-}
-
-TSize TTestDrawingDoc::GetSize() const { return RectToSize(GetRect()); }
-
-TRect TTestDrawingDoc::GetRect() const {
-  TRect r;
-  FFigures->CalcPositionRect(r);
-  return r;
-}
-
-TPoint TTestDrawingDoc::DocOrg() const {
-  const double s = FFigures->GetScale();
-  return ptodp({s * FFigures->FYd.x, s * FFigures->FYd.y});
-}
-
-TDocItem* TTestDrawingDoc::ObjectAt(TPoint P, const TMetaClass* AClass, double Factor) {
-  return FFigures->SelectFigure(dptop(P), AClass, Factor);
-}
-
-void TTestDrawingDoc::DrawDC(TCanvas& DC, TDocView* View, const TRect& ClipRect) {
-  DC.FillRect(GetRect(), CreateSolidBrush(FFigures->FBackColor));
-  FFigures->DrawDC(DC, View, ClipRect);
-}
-
-void TTestDrawingDoc::Add(std::unique_ptr<TDocItem> Item, TPoint Offset, TDocView*) {
-  auto* figure = dynamic_cast<TCustomFigure*>(Item.get());
-  if (!figure) return;
-  Item.release();
-  FFigures->InsertFigure(std::unique_ptr<TCustomFigure>(figure));
-  figure->SetDocument(this);
-  figure->Modified();
-  if (Offset.x != 0 || Offset.y != 0) {
-    const double s = FFigures->GetScale();
-    figure->SetRefPoint(Offset.x / s - FFigures->FYd.x - FFigures->FAbsx, Offset.y / s - FFigures->FYd.y - FFigures->FAbsy);
-  }
-}
-
-void TTestDrawingDoc::Remove(TDocItem* Item) {
-  RemoveItemMessage(Item);
-  auto* figure = dynamic_cast<TCustomFigure*>(Item);
-  if (!figure) return;
-  TRemovedFigure removed = FFigures->TakeOutFigure(figure);
-  if (removed.Figure) FRemoved.push_back(std::move(removed));
-}
-
-void TTestDrawingDoc::RemoveItem(TDocItem* Item) {
-  TDocument::RemoveItem(Item);
-  if (auto* figure = dynamic_cast<TCustomFigure*>(Item)) {
-    std::unique_ptr<TCustomFigure> gone = FFigures->RemoveFigure(figure);
-    if (gone) FiguresFreeing({gone.get()});
-  }
-}
-
-void TTestDrawingDoc::SelectAllItem(TMyList& List) {
-  for (int i = 0; i < FFigures->FFigures->Count(); ++i) List.Add(FFigures->FFigures->Figures(i));
-}
-
-void TTestDrawingDoc::RectSelectItem(const TRect& Rect, TMyList& List) {
-  TRect r = Rect;
-  ExpandRect(r, 0);
-  for (int l = 0; l < FFigures->LayerCount(); ++l) {
-    TTxCollectFigure* layer = FFigures->LayerList(l);
-    for (int i = layer->Count() - 1; i >= 0; --i) {
-      TRect q;
-      layer->Figures(i)->CalcPositionRect(q);
-      ExpandRect(q, 0);
-      if (q.Left > r.Left && q.Top > r.Top && q.Right < r.Right && q.Bottom < r.Bottom) List.Add(layer->Figures(i));
-    }
-  }
-}
-
-void TTestDrawingDoc::BackUp(const TMyList& Selected, TOperationVerb Mode) {
-  FFigures->BackUp(Selected, Mode, Mode == ovDelete ? std::move(FRemoved) : std::vector<TRemovedFigure>{});
-  FRemoved.clear();
-}
-
-void TTestDrawingDoc::Undo(TDocView* View) { FFigures->Undo(View); }
 
 TTestBox* TTestDrawingDoc::AddBox(Tpt Qd, Tpt Zd, COLORREF Color) {
   auto b = Box(Qd, Zd, Color);

@@ -4,6 +4,7 @@
 
 #include "docview/DocView.h"
 #include "docview/Document.h"
+#include "docview/FiguresDoc.h"
 #include "figures/FigureSet.h"
 
 #include <QImage>
@@ -34,35 +35,15 @@ public:
 
 std::unique_ptr<TTestBox> Box(Tpt Qd, Tpt Zd, COLORREF Color = clBlack);
 
-// A drawing document reduced to what the views need: a root of Width x
-// Height local units, adding, removing into the next undo step, selecting
-// and the history.
-class TTestDrawingDoc : public TDocument {
+// A drawing document of Width x Height local units with neither grid nor
+// frame, so pixel tests see only the figures.
+class TTestDrawingDoc : public TFiguresDoc {
 public:
   TTestDrawingDoc(double Width, double Height);
-  ~TTestDrawingDoc() override;
-
-  TSize GetSize() const override;
-  TRect GetRect() const override;
-  TPoint DocOrg() const override;
-  TDocItem* ObjectAt(TPoint P, const TMetaClass* AClass, double Factor) override;
-  void DrawDC(TCanvas& DC, TDocView* View, const TRect& ClipRect) override;
-  void Add(std::unique_ptr<TDocItem> Item, TPoint Offset, TDocView* View) override;
-  void Remove(TDocItem* Item) override;
-  void RemoveItem(TDocItem* Item) override;
-  void SelectAllItem(TMyList& List) override;
-  void RectSelectItem(const TRect& Rect, TMyList& List) override;
-  void BackUp(const TMyList& Selected, TOperationVerb Mode) override;
-  void Undo(TDocView* View) override;
-  TTxFigureSet* GetFigures() const override { return FFigures.get(); }
 
   // Puts a figure on top of the current layer.
   TTestBox* AddBox(Tpt Qd, Tpt Zd, COLORREF Color = clBlack);
   std::vector<TCustomFigure*> Figures() const;
-
-  std::unique_ptr<TTxFigureSet> FFigures;
-  std::vector<TRemovedFigure> FRemoved;
-  std::vector<TMyPersistent*> AddedMessages, RemovedMessages;
 };
 
 // A view that records the item messages and answers as a drawing view.
