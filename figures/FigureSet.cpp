@@ -1,6 +1,7 @@
 #include "figures/FigureSet.h"
 
 #include "figures/CodeVersion.h"
+#include "figures/LineFigures.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
@@ -707,4 +708,5 @@ void RegisterFigureClasses() {
   RegisterClass(TCustomFigure::StaticClass());
   RegisterClass(TTxFigureSet::StaticClass());
   RegisterClass(TTxCollectFigure::StaticClass());
+  RegisterLineFigureClasses();
 }
