@@ -925,3 +925,18 @@ TEST(LineFigures, PictureOfTheThreeFigures) {
   PaintFigure(*arc, s);
   EXPECT_TRUE(s.Image().save(QString::fromLocal8Bit(path)));
 }
+
+TEST(DimensionLine, AddingAJunctionInADrawingCanBeUndone) {
+  TFakeDocument doc;
+  TFakeView view;
+  TTxFigureSet root{&doc};
+  root.InsertFigure(Dimension({0, 0}, {100, 0}));
+  auto* d = dynamic_cast<TArrowLine*>(root.FFigures->Figures(0));
+  ASSERT_NE(d, nullptr);
+  ASSERT_TRUE(d->RealTimeAddPoint({40, 0}, &view));
+  EXPECT_EQ(d->FBzLines.size(), 2u);
+  ASSERT_EQ(root.UndoCount(), 1);
+  root.Undo(&view);
+  EXPECT_EQ(d->FBzLines.size(), 1u);
+  EXPECT_EQ(d->FBzLines[0].Zd, 1);
+}
