@@ -82,8 +82,8 @@ std::string IdentOf(const TDocItem& Item) {
   return path.back();
 }
 
-// Stores a point in the figure's frame after the change protocol: the old
-// area is invalidated, the change is made under FChanging, then Modified.
+// A geometric edit under the change protocol: the old area is invalidated,
+// the change is made under FChanging, then Modified.
 template <class Fn>
 void Change(TCustomFigure& F, Fn&& Do) {
   F.Invalidate();
