@@ -1,0 +1,181 @@
+// The selection tool: selecting, moving, sizing and rotating with undo
+// entries, the rubber-band selection, real-time zoom and pan, adding a
+// vertex, dropping copies and offsetting.
+
+#include "ToolTestSupport.h"
+
+#include "tools/SelectTool.h"
+
+#include <QApplication>
+
+namespace {
+class SelectToolTest : public ToolTest {
+protected:
+  void SetUp() override {
+    ToolTest::SetUp();
+    a = AddRect({20, 20}, {60, 50});
+    b = AddRect({120, 20}, {160, 50});
+  }
+  TTestRect* AddRect(Tpt Qd, Tpt Zd) {
+    auto r = std::make_unique<TTestRect>();
+    r->FQd = Qd;
+    r->FZd = Zd;
+    TTestRect* p = r.get();
+    doc.Add(std::move(r), {0, 0}, &view);
+    return p;
+  }
+  TTestRect *a = nullptr, *b = nullptr;
+};
+}  // namespace
+
+TEST_F(SelectToolTest, ClickSelectsAndDragMovesWithAnEditEntryThatUndoTakesBack) {
+  ASSERT_EQ(view.Operation(), omMove);
+  Down(Client({40, 30}));
+  EXPECT_TRUE(view.IsSelected(a));
+  EXPECT_EQ(view.Selection().Count(), 1);
+  ASSERT_EQ(UndoCount(), 1);
+  EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit);
+  Move(Client({50, 35}));
+  Move(Client({55, 40}));
+  Up(Client({55, 40}));
+  EXPECT_PT(a->FQd, 35, 30);
+  EXPECT_PT(a->FZd, 75, 60);
+  EXPECT_PT(b->FQd, 120, 20);
+  view.Undo();
+  EXPECT_PT(a->FQd, 20, 20);
+}
+
+TEST_F(SelectToolTest, ShiftClickAddsAndThenDeselects) {
+  Click(Client({40, 30}));
+  Click(Client({140, 30}), ssShift);
+  EXPECT_EQ(view.Selection().Count(), 2);
+  Click(Client({140, 30}), ssShift);
+  EXPECT_FALSE(view.IsSelected(b));
+  EXPECT_TRUE(view.IsSelected(a));
+}
+
+TEST_F(SelectToolTest, CtrlClickDuplicatesTheSelectionAfterTheEditEntry) {
+  Click(Client({40, 30}), ssCtrl);
+  ASSERT_EQ(Figures().size(), 3u);
+  ASSERT_EQ(view.Selection().Count(), 1);
+  auto* dup = dynamic_cast<TTestRect*>(view.SelectedItem(0));
+  ASSERT_TRUE(dup && dup != a);
+  EXPECT_PT(dup->FQd, 30, 10);
+  ASSERT_EQ(UndoCount(), 2);
+  EXPECT_EQ(doc.FFigures->UndoItem(0)->FOperationVerb, ovEdit);
+  EXPECT_EQ(doc.FFigures->UndoItem(1)->FOperationVerb, ovAdd);
+}
+
+TEST_F(SelectToolTest, DraggingAHandleSizesTheFigureAfterAnEditEntry) {
+  view.Select(a, false);
+  Down(Client({60, 50}));  // handle 2
+  EXPECT_EQ(view.CurrentTool()->nDragHandle, 2);
+  ASSERT_EQ(UndoCount(), 1);
+  EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit);
+  Move(Client({80, 70}));
+  Up(Client({80, 70}));
+  EXPECT_PT(a->FQd, 20, 20);
+  EXPECT_PT(a->FZd, 80, 70);
+  view.Undo();
+  EXPECT_PT(a->FZd, 60, 50);
+}
+
+TEST_F(SelectToolTest, RotatingByAHandleIsUndoable) {
+  view.SetOperation(omRotate);
+  view.Select(a, false);
+  Down(Client({60, 50}));
+  ASSERT_EQ(UndoCount(), 1);
+  EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit);
+  Move(Client({20, 80}));  // straight up from FQd
+  Up(Client({20, 80}));
+  EXPECT_NEAR(a->FXzJd, 90, 1e-9);
+  view.Undo();
+  EXPECT_NEAR(a->FXzJd, 0, 1e-9);
+}
+
+TEST_F(SelectToolTest, RubberBandSelectsTheFiguresInside) {
+  Down(Client({10, 100}));
+  EXPECT_EQ(view.CurrentTool()->FSelectMode, smNetSelect);
+  Move(Client({100, 5}));
+  EXPECT_EQ(view.RubberOverlay().Shapes().size(), 1u);
+  Up(Client({100, 5}));
+  EXPECT_TRUE(view.RubberOverlay().Empty());
+  EXPECT_TRUE(view.IsSelected(a));
+  EXPECT_FALSE(view.IsSelected(b));
+  EXPECT_EQ(UndoCount(), 0);
+}
+
+TEST_F(SelectToolTest, RealTimeZoomOfAHundredPixelsUpOnFiveHundredGivesSixPercent) {
+  view.resize(400, 500);
+  QApplication::processEvents();
+  view.SetOperation(omZoomRealTime);
+  const double s = doc.FFigures->GetScale();
+  ASSERT_DOUBLE_EQ(s, 1.0);
+  Down({200, 300});
+  Move({200, 200});
+  EXPECT_NEAR(doc.FFigures->GetScale(), 1.06, 1e-12);
+  Up({200, 200});
+  EXPECT_EQ(view.Operation(), omZoomRealTime);
+}
+
+TEST_F(SelectToolTest, PanScrollsOnEverySecondMoveMessage) {
+  view.resize(100, 100);
+  QApplication::processEvents();
+  view.SetOperation(omPanRealTime);
+  view.SetHorzPosition(50);
+  Down({50, 50});
+  Move({40, 50});
+  EXPECT_EQ(view.HorzPosition(), 60);
+  Move({30, 50});
+  EXPECT_EQ(view.HorzPosition(), 60);
+  Up({30, 50});
+}
+
+TEST_F(SelectToolTest, AddPointModeInsertsAVertexAndReturnsToMoving) {
+  auto line = std::make_unique<TTestPolyline>();
+  line->FPoints = {{20, 150}, {120, 150}};
+  TTestPolyline* l = line.get();
+  doc.Add(std::move(line), {0, 0}, &view);
+  view.SetOperation(omRealTimeAddPoint);
+  Click(Client({70, 150}));
+  EXPECT_EQ(l->GetPointCount(), 3);
+  EXPECT_EQ(view.Operation(), omMove);
+}
+
+TEST_F(SelectToolTest, CopyModeDropsCopiesAtTheMouseWithAnAddEntry) {
+  // The view's copy command selects copies that follow the mouse.
+  auto follower = a->Clone();
+  TDocItem* f = follower.get();
+  doc.Add(std::move(follower), {0, 0}, &view);
+  view.Select(f, false);
+  view.SetOperation(omCopyObject);
+  Click(Client({20, 20}));  // base point
+  Move(Client({30, 25}));
+  EXPECT_PT(static_cast<TTestRect*>(f)->FQd, 30, 25);
+  Click(Client({40, 20}));
+  ASSERT_EQ(Figures().size(), 4u);
+  ASSERT_EQ(UndoCount(), 1);
+  EXPECT_EQ(LastUndo()->FOperationVerb, ovAdd);
+  auto* dropped = dynamic_cast<TTestRect*>(LastUndo()->Items(0));
+  ASSERT_TRUE(dropped && dropped != f);
+  EXPECT_PT(dropped->FQd, 40, 20);
+  EXPECT_TRUE(view.IsSelected(f));
+  // A right click ends the mode and takes the follower away.
+  RightClick(Client({40, 20}));
+  EXPECT_EQ(Figures().size(), 3u);
+  EXPECT_EQ(view.Operation(), omMove);
+}
+
+TEST_F(SelectToolTest, OffsetFollowsTheMouseAndARightClickPutsItBack) {
+  view.FTempList.Add(a);
+  view.SetOperation(omOffset);
+  Click(Client({20, 20}));
+  ASSERT_EQ(UndoCount(), 1);
+  EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit);
+  Move(Client({35, 20}));
+  EXPECT_PT(a->FQd, 35, 20);
+  RightClick(Client({35, 20}));
+  EXPECT_PT(a->FQd, 20, 20);
+  EXPECT_EQ(view.Operation(), omMove);
+  EXPECT_TRUE(InSelectTool());
+}
