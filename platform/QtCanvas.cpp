@@ -98,6 +98,9 @@ struct TQtCanvas::State {
   TPoint viewportOrg{};
   TSize windowExt{1, 1};
   TSize viewportExt{1, 1};
+  // viewportExt / windowExt per axis when it is whole, else 0: the views'
+  // mappings then cost a multiplication per point instead of a division.
+  std::int32_t factorX = 1, factorY = 1;
   TLogPen pen = CreatePen(psSolid, 0, clBlack);
   TLogBrush brush = CreateSolidBrush(clWhite);
   TLogFont font;
@@ -127,6 +130,50 @@ struct TQtCanvas::Impl {
   enum class PathMode { None, Recording, Closed } pathMode = PathMode::None;
   QPainterPath path;
   bool figureOpen = false;
+  QPolygonF points;  // reused for every polyline, so drawing allocates nothing
+
+  // The Qt objects for the selected pen and brush, built when what they are
+  // made from changes rather than on every drawing call. Each build gets a
+  // new serial number, so "the painter has this pen" is one compare.
+  struct PenKey {
+    TLogPen pen;
+    int rop2;
+    int mapMode;
+    std::int32_t viewportExt, windowExt;
+    bool operator==(const PenKey&) const = default;
+  };
+  struct BrushKey {
+    TLogBrush brush;
+    int rop2;
+    COLORREF textColor, bkColor;  // only a pattern brush takes them
+    bool operator==(const BrushKey&) const = default;
+  };
+  std::optional<PenKey> penKey;
+  QPen pen;
+  std::optional<BrushKey> brushKey;
+  QBrush brush;
+  std::optional<COLORREF> backgroundKey;
+  QBrush background;
+  int serial = 0;
+  int penSerial = 0, brushSerial = 0, backgroundSerial = 0;
+
+  // What the canvas last gave the painter: a drawing call passes on only
+  // what differs, since QPainter's setters do work (and allocate) even for
+  // an unchanged value. kUnknown after the painter was handed out by
+  // Painter(), whose caller may have changed anything. Serial 0 stands for
+  // no pen or no brush.
+  static constexpr int kUnknown = -1;
+  struct Applied {
+    int antialiasing = kUnknown;
+    int composition = kUnknown;
+    int pen = kUnknown;
+    int brush = kUnknown;
+    int backgroundMode = kUnknown;
+    int background = kUnknown;
+    std::optional<QPoint> brushOrigin;
+    std::optional<QRegion> clip;  // none: unclipped
+    bool clipKnown = false;
+  } applied;
 
   bool Active() const { return painter && painter->isActive(); }
 
@@ -134,10 +181,21 @@ struct TQtCanvas::Impl {
   QPoint ToDevice(std::int32_t x, std::int32_t y) const {
     if (s.mapMode == MM_TEXT)
       return QPoint(x - s.windowOrg.x + s.viewportOrg.x, y - s.windowOrg.y + s.viewportOrg.y);
-    return QPoint(MulDivEven(std::int64_t(x) - s.windowOrg.x, s.viewportExt.cx, s.windowExt.cx) +
-                      s.viewportOrg.x,
-                  MulDivEven(std::int64_t(y) - s.windowOrg.y, s.viewportExt.cy, s.windowExt.cy) +
-                      s.viewportOrg.y);
+    // An exact quotient needs no rounding, so the factor gives the same point.
+    const std::int32_t dx = s.factorX ? std::int32_t((std::int64_t(x) - s.windowOrg.x) * s.factorX)
+                                      : MulDivEven(std::int64_t(x) - s.windowOrg.x, s.viewportExt.cx, s.windowExt.cx);
+    const std::int32_t dy = s.factorY ? std::int32_t((std::int64_t(y) - s.windowOrg.y) * s.factorY)
+                                      : MulDivEven(std::int64_t(y) - s.windowOrg.y, s.viewportExt.cy, s.windowExt.cy);
+    return QPoint(dx + s.viewportOrg.x, dy + s.viewportOrg.y);
+  }
+  static std::int32_t Factor(std::int64_t viewportExt, std::int64_t windowExt) {
+    if (viewportExt % windowExt != 0) return 0;
+    const std::int64_t f = viewportExt / windowExt;
+    return f >= -INT32_MAX && f <= INT32_MAX ? std::int32_t(f) : 0;
+  }
+  void UpdateFactors() {
+    s.factorX = Factor(s.viewportExt.cx, s.windowExt.cx);
+    s.factorY = Factor(s.viewportExt.cy, s.windowExt.cy);
   }
   QPoint ToLogical(std::int32_t x, std::int32_t y) const {
     if (s.mapMode == MM_TEXT)
@@ -163,11 +221,11 @@ struct TQtCanvas::Impl {
     const int y1 = std::min(p1.y(), p2.y()), y2 = std::max(p1.y(), p2.y());
     return QRect(x1, y1, x2 - x1, y2 - y1);
   }
-  QPolygonF DevicePoly(const TPoint* pts, int n) const {
-    QPolygonF poly;
-    poly.reserve(n);
-    for (int i = 0; i < n; ++i) poly << QPointF(ToDevice(pts[i].x, pts[i].y));
-    return poly;
+  const QPolygonF& DevicePoly(const TPoint* pts, int n) {
+    points.clear();
+    points.reserve(n);
+    for (int i = 0; i < n; ++i) points << QPointF(ToDevice(pts[i].x, pts[i].y));
+    return points;
   }
   QRect DeviceRect() const { return QRect(0, 0, device->width(), device->height()); }
 
@@ -242,26 +300,95 @@ struct TQtCanvas::Impl {
     }
   }
 
-  // Sets the painter up for geometry with the DC's pen, brush and ROP2.
-  void Prepare(bool withPen, bool withBrush) {
-    QPainter& p = *painter;
-    p.setRenderHint(QPainter::Antialiasing, geometryAntialiasing);
-    p.setCompositionMode(Rop2Mode());
-    p.setPen(withPen ? MakePen() : QPen(Qt::NoPen));
-    const QBrush brush = withBrush && s.rop2 != R2_NOP ? MakeBrush(s.brush) : QBrush(Qt::NoBrush);
-    p.setBrush(brush);
-    p.setBackgroundMode(s.bkMode == OPAQUE && IsHatch(brush) ? Qt::OpaqueMode : Qt::TransparentMode);
-    p.setBackground(ColorRefToQColor(s.bkColor));
-    p.setBrushOrigin(s.brushOrg.x, s.brushOrg.y);
+  int SelectedPen() {
+    const PenKey key{s.pen, s.rop2, s.mapMode, s.viewportExt.cx, s.windowExt.cx};
+    if (penKey != key) {
+      pen = MakePen();
+      penKey = key;
+      penSerial = ++serial;
+    }
+    return penSerial;
   }
 
+  int SelectedBrush() {
+    const bool pattern = s.brush.HasPattern;
+    const BrushKey key{s.brush, s.rop2, pattern ? s.textColor : 0, pattern ? s.bkColor : 0};
+    if (brushKey != key) {
+      brush = MakeBrush(s.brush);
+      brushKey = key;
+      brushSerial = ++serial;
+    }
+    return brushSerial;
+  }
+
+  void SetAntialiasing(bool on) {
+    if (applied.antialiasing == int(on)) return;
+    painter->setRenderHint(QPainter::Antialiasing, on);
+    applied.antialiasing = int(on);
+  }
+  void SetComposition(QPainter::CompositionMode mode) {
+    if (applied.composition == int(mode)) return;
+    painter->setCompositionMode(mode);
+    applied.composition = int(mode);
+  }
+  // Background mode, colour and brush origin, as hatches and patterns use them.
+  void SetBackgroundFor(bool hatch) {
+    QPainter& p = *painter;
+    const Qt::BGMode mode = s.bkMode == OPAQUE && hatch ? Qt::OpaqueMode : Qt::TransparentMode;
+    if (applied.backgroundMode != int(mode)) {
+      p.setBackgroundMode(mode);
+      applied.backgroundMode = int(mode);
+    }
+    if (backgroundKey != s.bkColor) {
+      background = QBrush(ColorRefToQColor(s.bkColor));
+      backgroundKey = s.bkColor;
+      backgroundSerial = ++serial;
+    }
+    if (applied.background != backgroundSerial) {
+      p.setBackground(background);
+      applied.background = backgroundSerial;
+    }
+    const QPoint origin(s.brushOrg.x, s.brushOrg.y);
+    if (applied.brushOrigin != origin) {
+      p.setBrushOrigin(origin);
+      applied.brushOrigin = origin;
+    }
+  }
+
+  // Sets the painter up for geometry with the DC's pen, brush and ROP2.
+  void Prepare(bool withPen, bool withBrush) {
+    SyncClip();
+    QPainter& p = *painter;
+    SetAntialiasing(geometryAntialiasing);
+    SetComposition(Rop2Mode());
+    const int penWanted = withPen ? SelectedPen() : 0;
+    if (applied.pen != penWanted) {
+      p.setPen(penWanted ? pen : QPen(Qt::NoPen));
+      applied.pen = penWanted;
+    }
+    const int brushWanted = withBrush && s.rop2 != R2_NOP ? SelectedBrush() : 0;
+    if (applied.brush != brushWanted) {
+      p.setBrush(brushWanted ? brush : QBrush(Qt::NoBrush));
+      applied.brush = brushWanted;
+    }
+    SetBackgroundFor(brushWanted && IsHatch(brush));
+  }
+
+  // The painter has the DC's clip at all times (views draw through Painter()
+  // under it); it is only given again when it differs.
   void ApplyClip() {
     if (!Active()) return;
+    if (applied.clipKnown && applied.clip == s.clip) return;
     if (s.clip) {
       painter->setClipRegion(*s.clip);
     } else {
       painter->setClipping(false);
     }
+    applied.clip = s.clip;
+    applied.clipKnown = true;
+  }
+  void SyncClip() {
+    if (!applied.clipKnown) ApplyClip();
   }
 
   // Inside-frame pens stay within the shape's box.
@@ -324,13 +451,11 @@ struct TQtCanvas::Impl {
 
   void FillRegion(const QRegion& rgn, const QBrush& brush, QPainter::CompositionMode mode) {
     if (!Active() || rgn.isEmpty()) return;
-    QPainter& p = *painter;
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setCompositionMode(rasterOps ? mode : QPainter::CompositionMode_SourceOver);
-    p.setBackgroundMode(s.bkMode == OPAQUE && IsHatch(brush) ? Qt::OpaqueMode : Qt::TransparentMode);
-    p.setBackground(ColorRefToQColor(s.bkColor));
-    p.setBrushOrigin(s.brushOrg.x, s.brushOrg.y);
-    for (const QRect& r : rgn) p.fillRect(r, brush);
+    SyncClip();
+    SetAntialiasing(false);
+    SetComposition(rasterOps ? mode : QPainter::CompositionMode_SourceOver);
+    SetBackgroundFor(IsHatch(brush));
+    for (const QRect& r : rgn) painter->fillRect(r, brush);
   }
 
   QFont CurrentFont() const {
@@ -375,6 +500,7 @@ TQtCanvas::TQtCanvas(QPaintDevice* device, int technology, int logPixels)
   d_->owned = std::make_unique<QPainter>();
   d_->painter = d_->owned.get();
   if (device) d_->owned->begin(device);
+  d_->applied.clipKnown = true;  // a painter begins unclipped
   d_->rasterOps = d_->Active() && d_->painter->paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
 }
 
@@ -385,12 +511,18 @@ TQtCanvas::TQtCanvas(QPainter& painter, int technology, int logPixels) : d_(std:
   d_->logPixels = logPixels;
   d_->painter->resetTransform();
   d_->painter->setClipping(false);
+  d_->applied.clipKnown = true;
   d_->rasterOps = d_->Active() && d_->painter->paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
 }
 
 TQtCanvas::~TQtCanvas() { Finish(); }
 
-QPainter& TQtCanvas::Painter() { return *d_->painter; }
+QPainter& TQtCanvas::Painter() {
+  // The caller may change anything; the canvas gives the painter its own
+  // state again before it paints next.
+  d_->applied = {};
+  return *d_->painter;
+}
 
 void TQtCanvas::Finish() {
   if (d_->owned && d_->owned->isActive()) d_->owned->end();
@@ -450,6 +582,7 @@ int TQtCanvas::SetMapMode(int mode) {
   if (mode != MM_TEXT && mode != MM_ANISOTROPIC) return 0;
   d_->s.mapMode = mode;
   if (mode == MM_TEXT) d_->s.windowExt = d_->s.viewportExt = TSize{1, 1};
+  d_->UpdateFactors();
   return old;
 }
 int TQtCanvas::GetMapMode() const { return d_->s.mapMode; }
@@ -457,11 +590,13 @@ int TQtCanvas::GetMapMode() const { return d_->s.mapMode; }
 TSize TQtCanvas::SetWindowExtEx(std::int32_t cx, std::int32_t cy) {
   const TSize old = d_->s.windowExt;
   if (d_->s.mapMode == MM_ANISOTROPIC && cx != 0 && cy != 0) d_->s.windowExt = {cx, cy};
+  d_->UpdateFactors();
   return old;
 }
 TSize TQtCanvas::SetViewportExtEx(std::int32_t cx, std::int32_t cy) {
   const TSize old = d_->s.viewportExt;
   if (d_->s.mapMode == MM_ANISOTROPIC && cx != 0 && cy != 0) d_->s.viewportExt = {cx, cy};
+  d_->UpdateFactors();
   return old;
 }
 TPoint TQtCanvas::SetWindowOrgEx(std::int32_t x, std::int32_t y) {
@@ -547,7 +682,7 @@ void TQtCanvas::LineTo(std::int32_t x, std::int32_t y) {
 
 void TQtCanvas::Polyline(const TPoint* points, int count) {
   if (!points || count < 2) return;
-  const QPolygonF poly = d_->DevicePoly(points, count);
+  const QPolygonF& poly = d_->DevicePoly(points, count);
   if (d_->pathMode == Impl::PathMode::Recording) {
     d_->path.addPolygon(poly);
     d_->figureOpen = false;
@@ -764,6 +899,7 @@ int TQtCanvas::GetClipBox(TRect& box) const {
 
 void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
   if (!d_->Active() || text.empty()) return;
+  d_->SyncClip();
   const QString str = FromUtf8(text);
   const QFont font = d_->CurrentFont();
   const QFontMetricsF fm = d_->Metrics(font);
@@ -840,6 +976,7 @@ int TQtCanvas::DrawText(std::string_view text, TRect& rect, unsigned format) {
     return heightLogical;
   }
   if (!d_->Active()) return heightLogical;
+  d_->SyncClip();
 
   QPainter& p = *d_->painter;
   p.save();
@@ -869,6 +1006,7 @@ void TQtCanvas::StretchBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::
                            const TBitmap& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
                            std::int32_t sh, std::uint32_t rop) {
   if (!d_->Active() || src.IsEmpty() || w == 0 || h == 0 || sw == 0 || sh == 0) return;
+  d_->SyncClip();
   const QPoint p1 = d_->ToDevice(x, y);
   const QPoint p2 = d_->ToDevice(x + w, y + h);
   const int dw = p2.x() - p1.x();
@@ -889,8 +1027,8 @@ void TQtCanvas::StretchBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::
     if (rop == SRCPAINT) mode = QPainter::RasterOp_SourceOrDestination;
     if (rop == SRCINVERT) mode = QPainter::RasterOp_SourceXorDestination;
   }
-  p.setCompositionMode(mode);
+  d_->SetComposition(mode);
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);
   p.drawImage(target, image);
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  d_->SetComposition(QPainter::CompositionMode_SourceOver);
 }

@@ -52,6 +52,9 @@ class TQtCanvas final : public TCanvas {
   explicit TQtCanvas(QPainter& painter, int technology = DT_RASDISPLAY, int logPixels = 0);
   ~TQtCanvas() override;
 
+  // The painter itself, for drawing the canvas does not offer. Whatever the
+  // caller changes on it, the canvas puts its own state back before it
+  // paints again.
   QPainter& Painter();
   // Ends painting now (a printer finishes its file); later calls do nothing.
   void Finish();
