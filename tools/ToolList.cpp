@@ -1,9 +1,11 @@
 #include "tools/ToolList.h"
 
 #include "docview/FiguresDoc.h"
+#include "figures/LineFigures.h"
 #include "tools/MultiPointTools.h"
 #include "tools/PointTools.h"
 #include "tools/SelectTool.h"
+#include "tools/ToolFigureOps.h"
 
 #include <memory>
 
@@ -78,4 +80,10 @@ void FillToolList(TFiguresDoc& Doc) {
 
 void InstallToolListFactory() { SetToolListFactory(&FillToolList); }
 
-void RegisterTools() { InstallToolListFactory(); }
+void RegisterTools() {
+  // The figure families written so far; the others bind here as they come.
+  BindToolOps<TTxLine>();
+  BindToolOps<TConstructionLine>();
+  BindToolOps<TArrowLine>();
+  InstallToolListFactory();
+}

@@ -25,6 +25,6 @@ const std::vector<TToolListEntry>& ToolListTable();
 void FillToolList(TFiguresDoc& Doc);
 // Makes every new TFiguresDoc fill its tool list; safe to call more than once.
 void InstallToolListFactory();
-// Binds the tools' figure operations of the registered figure classes and
-// installs the tool list factory.
+// Binds the tools' figure operations of the figure classes written so far
+// and installs the tool list factory.
 void RegisterTools();

@@ -3,6 +3,7 @@
 
 #include "ToolTestSupport.h"
 
+#include "figures/LineFigures.h"
 #include "tools/MultiPointTools.h"
 #include "tools/PointTools.h"
 #include "tools/SelectTool.h"
@@ -400,4 +401,30 @@ TEST_F(ToolTest, EveryNewDrawingDocumentGetsTheToolsOfRegisteredClassesInTableOr
   EXPECT_TRUE(dynamic_cast<TMirrorTool*>(fresh.FToolList[0].get()));
   EXPECT_TRUE(dynamic_cast<TSelectTool*>(fresh.FToolList[1].get()));
   EXPECT_EQ(ToolListTable().size(), 32u);
+}
+
+TEST_F(ToolTest, RealArrowLineIsDrawnByTwoClicksAndTheDimensionByThree) {
+  Use<TTwoPointTool>(TTxLine::StaticClass());
+  Click({40, 250});
+  Click({140, 200});
+  auto* line = dynamic_cast<TTxLine*>(Figures().at(0));
+  ASSERT_TRUE(line);
+  const Tpt q = Local({40, 250}), z = Local({140, 200});
+  EXPECT_PT(line->FQd, q.x, q.y);
+  EXPECT_PT(line->FZd, z.x, z.y);
+  EXPECT_EQ(UndoCount(), 1);
+
+  Use<TBzLineTool>(TArrowLine::StaticClass());
+  Click({40, 100});
+  Click({240, 100});
+  Move({140, 60});
+  Click({140, 60});
+  auto* dim = dynamic_cast<TArrowLine*>(Figures().at(0));
+  ASSERT_TRUE(dim);
+  // Placed through the third point, parallel to the first two.
+  EXPECT_NEAR(dim->FQd.y, Local({140, 60}).y, 1e-6);
+  EXPECT_NEAR(dim->FZd.y, Local({140, 60}).y, 1e-6);
+  EXPECT_NEAR(dim->FZd.x - dim->FQd.x, 200, 1e-6);
+  EXPECT_EQ(UndoCount(), 2);
+  EXPECT_TRUE(InSelectTool());
 }
