@@ -413,15 +413,21 @@ Tpt TCustomFigure::xyTransLogPt(double x, double y) const {
 }
 
 TCustomFigure::TLogFrame TCustomFigure::LogFrame() const {
+  if (!FParent) return TLogFrame{};
+  // While a set paints, its children share the frame it worked out once.
+  if (FParent->FPaintFrame) return *FParent->FPaintFrame;
+  return ChildFrameOf(*FParent);
+}
+
+TCustomFigure::TLogFrame TCustomFigure::ChildFrameOf(const TCustomFigureSet& Set) {
   TLogFrame f;
-  if (!FParent) return f;
-  f.s = GetAbsParentScale();
-  const double a = DegToRad(GetAbsParentXzjd());
+  f.s = Set.GetScale() * Set.GetAbsParentScale();
+  const double a = DegToRad(Set.GetAbsParentXzjd() + Set.FXzJd);
   if (a != 0) {
     f.c = std::cos(a);
     f.sn = std::sin(a);
   }
-  f.o = LogOrgOf(FParent);
+  f.o = LogOrgOf(&Set);
   return f;
 }
 

@@ -166,6 +166,8 @@ protected:
     Tpt Map(Tpt p) const { return {o.x + s * (p.x * c - p.y * sn), o.y + s * (p.x * sn + p.y * c)}; }
   };
   TLogFrame LogFrame() const;
+  // The frame of the children of Set, as each of them would work it out.
+  static TLogFrame ChildFrameOf(const TCustomFigureSet& Set);
 
 private:
   // Block's copy with its scale multiplied by Factor.

@@ -238,6 +238,12 @@ void TCustomFigureSet::Paint(TShowPlace& ShowPlace) {
   TRect clip = r;
   ExpandRect(clip, 1);
   cv.IntersectClipRect(clip.Left, clip.Top, clip.Right, clip.Bottom);
+  const TLogFrame frame = ChildFrameOf(*this);
+  struct TFrameScope {
+    const TLogFrame*& Slot;
+    ~TFrameScope() { Slot = nullptr; }
+  } scope{FPaintFrame};
+  FPaintFrame = &frame;
   for (TLayer& layer : FLayers) {
     const int flag = LayerFlag(layer.Entry);
     if (flag == lfVisible || flag == lfCurrent || flag == lfLocked) layer.List->Paint(ShowPlace);

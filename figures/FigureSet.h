@@ -110,6 +110,8 @@ public:
   bool FShowFrame = true;
   TTxCollectFigure* FFigures = nullptr;  // the current layer's list, owned through FLayers
   std::vector<TLayer> FLayers;
+  // Set only while this set paints its children: their common frame.
+  const TLogFrame* FPaintFrame = nullptr;
 
 protected:
   std::unique_ptr<TTxCollectFigure> NewLayerList();
