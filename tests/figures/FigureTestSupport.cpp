@@ -1,9 +1,9 @@
 #include "FigureTestSupport.h"
 
+#include "../support/QtTestEnvironment.h"
+
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QGuiApplication>
 #include <algorithm>
 
 PLANDECK_DEFINE_CLASS(TTestSegment, TCustomFigure)
@@ -114,27 +114,6 @@ std::vector<std::uint8_t> Written(const std::function<void(TWriter&)>& Fn) {
 }
 
 namespace {
-class FiguresEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-      const QString dir = QDir::tempPath() + "/plandeck-runtime";
-      QDir().mkpath(dir);
-      qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-    }
-    app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-    RegisterFigureTestClasses();
-  }
-  void TearDown() override { app_.reset(); }
-
-private:
-  int argc_ = 1;
-  char name_[16] = "figures_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QGuiApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new FiguresEnvironment);
+[[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(
+    new TQtTestEnvironment(TQtTestEnvironment::TKind::Gui, [] { RegisterFigureTestClasses(); }));
 }  // namespace

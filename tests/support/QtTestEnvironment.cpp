@@ -1,0 +1,30 @@
+#include "QtTestEnvironment.h"
+
+#include "platform/System.h"
+
+#include <QApplication>
+#include <QDir>
+
+TQtTestEnvironment::TQtTestEnvironment(TKind Kind, std::function<void()> AfterStart)
+    : FKind(Kind), FAfterStart(std::move(AfterStart)) {}
+
+TQtTestEnvironment::~TQtTestEnvironment() = default;
+
+void TQtTestEnvironment::SetUp() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // Qt warns on every start without a private runtime folder.
+    const QString dir = QDir::tempPath() + "/plandeck-runtime";
+    QDir().mkpath(dir);
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
+  }
+  if (FKind == TKind::Widgets)
+    FApp = std::make_unique<QApplication>(FArgc, FArgv);
+  else
+    FApp = std::make_unique<QGuiApplication>(FArgc, FArgv);
+  InitScreenLogPixels();
+  if (FAfterStart) FAfterStart();
+}
+
+void TQtTestEnvironment::TearDown() { FApp.reset(); }
