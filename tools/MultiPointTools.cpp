@@ -2,7 +2,7 @@
 
 #include "docview/Document.h"
 #include "figures/FigureSet.h"
-#include "tools/ObjectSnap.h"
+#include "docview/ObjectSnap.h"
 #include "tools/PointTools.h"
 #include "tools/ToolFigureOps.h"
 

@@ -1,7 +1,7 @@
 #include "tools/PointTools.h"
 
 #include "docview/Document.h"
-#include "tools/ObjectSnap.h"
+#include "docview/ObjectSnap.h"
 #include "tools/ToolFigureOps.h"
 
 #include <cmath>

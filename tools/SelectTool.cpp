@@ -3,7 +3,7 @@
 #include "docview/Document.h"
 #include "docview/Environment.h"
 #include "figures/FigureSet.h"
-#include "tools/ObjectSnap.h"
+#include "docview/ObjectSnap.h"
 
 #include <cmath>
 #include <vector>

@@ -4,7 +4,7 @@
 #include "ToolTestSupport.h"
 
 #include "tools/MultiPointTools.h"
-#include "tools/ObjectSnap.h"
+#include "docview/ObjectSnap.h"
 
 namespace {
 TPersistent* NewPolyline(TMyPersistent* O) { return new TTestPolyline(O); }

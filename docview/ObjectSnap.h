@@ -1,6 +1,6 @@
 #pragma once
-// Object snap and orthogonal drawing, the service every tool calls for the
-// points it places. Snap points come from the figures near the cursor
+// Object snap and orthogonal drawing, the service every tool (and the
+// drawing view's capture marker) calls for the points it places. Snap points come from the figures near the cursor
 // (GetCapturePoint); the kinds tried are the environment's PointLxSet.
 
 #include "docview/DocView.h"

@@ -1,10 +1,16 @@
-#include "tools/ObjectSnap.h"
+#include "docview/ObjectSnap.h"
 
 #include "docview/Environment.h"
 #include "docview/FiguresDoc.h"
-#include "tools/ToolSupport.h"
 
 #include <cmath>
+
+namespace {
+TPoint ClientToLog(const TDocView& View, TPoint ClientPos) {
+  View.PointClientToDoc(ClientPos);
+  return ClientPos;
+}
+}  // namespace
 
 TPointLx CaptureSnapPoint(TDocView& View, TPoint ClientPos) {
   View.FPointLx = plNone;
