@@ -15,12 +15,18 @@ if(PLANDECK_FUZZ)
   target_link_options(plandeck_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# The model-level test programs, which CI also runs under the sanitizers.
+add_custom_target(model_tests)
+
 # plandeck_add_tests(NAME <exe> LABEL <label> SOURCES ... LIBS ...)
 function(plandeck_add_tests)
   cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main plandeck_options)
   target_compile_definitions(${T_NAME} PRIVATE PLANDECK_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  if(T_LABEL STREQUAL "model")
+    add_dependencies(model_tests ${T_NAME})
+  endif()
   include(GoogleTest)
   gtest_discover_tests(${T_NAME} PROPERTIES LABELS ${T_LABEL}
                        ENVIRONMENT "QT_QPA_PLATFORM=offscreen" DISCOVERY_TIMEOUT 60)
