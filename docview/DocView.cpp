@@ -234,6 +234,17 @@ void TDocView::Paint() {
   FPreventCursor = false;
   DrawCapturePoint();
   TScaleScrollBox::Paint();
+  if (IsDrawingView()) ShowAreaInOverviews();
+}
+
+void TDocView::ShowAreaInOverviews() {
+  // The overviews follow what the drawing view shows after each paint: a
+  // scroll or a zoom always ends in one.
+  if (!FDocument) return;
+  const TRect area = GetClientDocRect();
+  const std::vector<TDocView*> views = FDocument->Views();
+  for (TDocView* v : views)
+    if (v != this) v->ResponseToView(area);
 }
 
 void TDocView::RenderDocument(const QRect& Dev) {
@@ -450,7 +461,21 @@ void TDocView::Undo() {
 void TDocView::CapturePoint(TPoint) {}
 void TDocView::DrawLongCursor(TPoint) {}
 void TDocView::DrawCapturePoint() {}
-void TDocView::ResponseToArial(const TRect&) {}
+void TDocView::ResponseToArial(const TRect& Rect) {
+  // Only a drawing view scrolls: the area picked in the overview (overview
+  // logical units) comes to the top-left of the window.
+  TTxFigureSet* root = Root();
+  if (!IsDrawingView() || !root || root->FArialScale <= 0) return;
+  root->FViewState = vsDraw;
+  const double k = root->FScale / root->FArialScale;
+  const TPoint a = ptodp({Rect.Left * k, Rect.Top * k});
+  const TPoint b = ptodp({Rect.Right * k, Rect.Bottom * k});
+  TRect r{a.x, a.y, b.x, b.y};
+  RectDocToClient(r);
+  ExpandRect(r, 0);
+  SetHorzPosition(HorzPosition() + r.Left);
+  SetVertPosition(VertPosition() + r.Top);
+}
 void TDocView::ResponseToView(const TRect&) {}
 void TDocView::ZoomWindow(const TRect&) {}
 

@@ -152,6 +152,8 @@ public:
   // Whether attaching a document restores its scroll positions and pushes
   // the current scale, and the document draws its grid; the drawing view says yes.
   virtual bool IsDrawingView() const { return false; }
+  // Hands this view's visible area to the other views (the overview's ResponseToView).
+  void ShowAreaInOverviews();
 
 protected:
   // The picture figure of paste picture: a new one, and building it from a
