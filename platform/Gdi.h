@@ -232,6 +232,7 @@ constexpr int PHYSICALOFFSETX = 112;
 constexpr int PHYSICALOFFSETY = 113;
 constexpr int DT_RASDISPLAY = 1;
 constexpr int DT_RASPRINTER = 2;
+constexpr int DT_METAFILE = 5;
 
 // CombineRgn modes and results.
 constexpr int RGN_AND = 1;
