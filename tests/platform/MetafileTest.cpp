@@ -566,4 +566,51 @@ TEST_F(MetafileTest, ManyDifferentPensReuseAndFreeHandles) {
   EXPECT_LT(At<U_EMRHEADER>(bytes, 0).nHandles, 64);
 }
 
+// Bitmaps, pattern brushes, block fills, regions and laid-out text: every
+// record they make passes the walk in both formats.
+TEST_F(MetafileTest, BitmapsPatternsFillsAndDrawTextMakeWellFormedRecords) {
+  for (const TMetafileKind kind : {TMetafileKind::Emf, TMetafileKind::Wmf}) {
+    const std::string name = Path(kind == TMetafileKind::Emf ? "misc.emf" : "misc.wmf");
+    {
+      TMetafileCanvas c(name, kind, {kW, kH});
+      TBitmap picture(9, 5, RGB(10, 20, 30));
+      c.StretchBlt(10, 10, 18, 10, picture, 0, 0, 9, 5, SRCCOPY);
+      TBrushPattern pattern;
+      pattern.Rows[0] = 0xAA;
+      c.SelectBrush(CreatePatternBrush(pattern));
+      c.Ellipse(40, 10, 80, 40);
+      c.FillRect(TRect{5, 60, 50, 90}, CreateSolidBrush(RGB(200, 0, 0)));
+      c.PatBlt(60, 60, 20, 20, DSTINVERT);
+      const TRegion rgn = CreateRectRgn(100, 10, 130, 40);
+      c.FillRgn(rgn, CreateHatchBrush(bsBDiagonal, clBlack));
+      c.FrameRgn(rgn, CreateSolidBrush(clBlack), 2, 2);
+      c.InvertRgn(rgn);
+      c.SetArcDirection(AD_CLOCKWISE);
+      c.Pie(140, 10, 190, 60, 190, 35, 140, 35);
+      c.RoundRect(140, 60, 190, 95, 10, 10);
+      TRect box{100, 50, 190, 95};
+      c.DrawText("第一行\n second", box, DT_CENTER);
+      c.Close();
+    }
+    if (kind == TMetafileKind::Emf) {
+      const std::vector<char> bytes = ReadAll(name);
+      const std::vector<Rec> recs = WalkEmf(bytes);
+      EXPECT_EQ(Of(recs, U_EMR_STRETCHDIBITS).size(), 1u);
+      EXPECT_EQ(Of(recs, U_EMR_CREATEMONOBRUSH).size(), 1u);
+      EXPECT_EQ(Of(recs, U_EMR_BITBLT).size(), 2u);
+      EXPECT_EQ(Of(recs, U_EMR_EXTTEXTOUTW).size(), 2u);
+      EXPECT_EQ(Of(recs, U_EMR_SETARCDIRECTION).size(), 1u);
+    } else {
+      const WmfFile f = WalkWmf(name);
+      int dib = 0, text = 0;
+      for (const Rec& r : f.recs) {
+        dib += r.type == U_WMR_STRETCHDIB;
+        text += r.type == U_WMR_TEXTOUT;
+      }
+      EXPECT_EQ(dib, 1);
+      EXPECT_EQ(text, 2);
+    }
+  }
+}
+
 }  // namespace
