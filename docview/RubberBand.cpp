@@ -6,7 +6,7 @@
 #include <algorithm>
 
 bool operator==(const TRubberShape& A, const TRubberShape& B) {
-  return A.Kind == B.Kind && A.Width == B.Width && A.Color == B.Color &&
+  return A.Kind == B.Kind && A.Width == B.Width && A.Color == B.Color && A.Style == B.Style &&
          std::equal(A.Points.begin(), A.Points.end(), B.Points.begin(), B.Points.end(),
                     [](TPoint p, TPoint q) { return p.x == q.x && p.y == q.y; });
 }
@@ -20,7 +20,7 @@ TRect TRubberShape::Bounds() const {
 
 void TRubberShape::Paint(TCanvas& DC) const {
   if (Points.empty()) return;
-  DC.SelectPen(CreatePen(psSolid, Width, Color));
+  DC.SelectPen(CreatePen(Style, Width, Color));
   DC.SelectBrush(NullBrush());
   DC.SetROP2(R2_NOTXORPEN);
   const int n = static_cast<int>(Points.size());

@@ -17,6 +17,7 @@ struct TRubberShape {
   std::vector<TPoint> Points;  // client pixels; two corners for rectangles and ellipses
   std::int32_t Width = 1;
   COLORREF Color = clBlack;  // not-xor with black inverts
+  TPenStyle Style = psSolid;
   friend bool operator==(const TRubberShape& A, const TRubberShape& B);
 
   // Client pixels touched, with a margin for the pen.

@@ -1,0 +1,411 @@
+// The drawing view: snap markers and the long cursor on pixels, window zoom,
+// move and copy by a typed distance, arrays, copy object and offset.
+
+#include "DocViewTestSupport.h"
+
+#include "docview/DrawView.h"
+#include "docview/Environment.h"
+
+#include <QApplication>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QRgb Red = 0xFF0000;  // the capture colour 255 inverted over white
+
+// A box that offers its first corner as a snap point of a chosen kind.
+class TSnapBox : public TTestBox {
+public:
+  bool GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView*, TPoint CursorPt, TPointLxSet) override {
+    const Tpt c = xyTransLogPt(FQd.x, FQd.y);
+    if (std::hypot(CursorPt.x - c.x, CursorPt.y - c.y) > CaptureBj()) return false;
+    P = c;
+    Kind = SnapKind;
+    return true;
+  }
+  TPointLx SnapKind = plEndPoint;
+};
+
+class DrawViewTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    old = SysEnvironment;
+    SysEnvironment = &env;
+    env.FPointLxSet = 0xFF;
+    env.FCaptureBj = 8;
+    env.FCaptureColor = 255;
+    view = std::make_unique<TDrawView>();
+  }
+  void TearDown() override {
+    view.reset();
+    SysEnvironment = old;
+  }
+  void Show() {
+    view->SetDocument(&doc);
+    ShowView(*view, 300, 200);
+  }
+  TSnapBox* AddSnapBox(Tpt Qd, Tpt Zd, TPointLx Kind) {
+    auto b = std::make_unique<TSnapBox>();
+    b->FQd = Qd;
+    b->FZd = Zd;
+    b->SnapKind = Kind;
+    TSnapBox* raw = b.get();
+    doc.Add(std::move(b), TPoint{0, 0}, nullptr);
+    return raw;
+  }
+  TPoint Client(Tpt Logical) const {
+    TPoint p = ptodp(Logical);
+    view->PointDocToClient(p);
+    return p;
+  }
+  static bool RedNear(const QImage& Img, int X, int Y) { return CountColour(Img, QRect(X - 1, Y - 1, 3, 3), Red) > 0; }
+
+  TEnvironment env;
+  TEnvironment* old = nullptr;
+  TTestDrawingDoc doc{300, 200};
+  std::unique_ptr<TDrawView> view;
+};
+
+}  // namespace
+
+TEST_F(DrawViewTest, SetUpTakesTheEnvironmentAndAnswersAsADrawingView) {
+  env.FViewBackColor = 0x00FFFF;
+  env.FCursorPenStyle = psDot;
+  TDrawView v;
+  EXPECT_TRUE(v.IsDrawingView());
+  EXPECT_TRUE(v.FActive);
+  EXPECT_EQ(v.LastPoint().x, -100);
+  EXPECT_EQ(v.LastPoint().y, -100);
+  EXPECT_EQ(v.FColor, COLORREF(0x00FFFF));
+  EXPECT_FALSE(v.IsMetaFile());
+  const TRubberShape s = v.CursorShape(rkPolyline, {{0, 0}, {1, 1}});
+  EXPECT_EQ(s.Style, psDot);
+  EXPECT_EQ(s.Color, COLORREF(255));
+}
+
+TEST_F(DrawViewTest, SizesAreTakenAtTheDrawingScaleWhateverViewStateTheRootWasLeftIn) {
+  doc.FFigures->FArialScale = 0.5;
+  Show();
+  doc.FFigures->FViewState = vsArial;
+  const TSize s = view->GetDocumentLogSize();
+  EXPECT_EQ(s.cx, 300);
+  EXPECT_EQ(s.cy, 200);
+  EXPECT_EQ(doc.FFigures->FViewState, vsDraw);
+}
+
+TEST_F(DrawViewTest, EndPointMarkerAppearsAtTheCapturedPointAndVanishesWhenTheCursorLeaves) {
+  AddSnapBox({100, 80}, {160, 120}, plEndPoint);
+  Show();
+  const QImage before = Grab(*view);
+  const TPoint c = Client({100, 80});
+  view->CapturePoint({c.x + 3, c.y - 2});
+  EXPECT_EQ(view->FPointLx, plEndPoint);
+  const QImage on = Grab(*view);
+  // The square's edges at distance 8, its centre left clear.
+  EXPECT_TRUE(RedNear(on, c.x - 8, c.y));
+  EXPECT_TRUE(RedNear(on, c.x + 7, c.y));
+  EXPECT_TRUE(RedNear(on, c.x, c.y - 8));
+  EXPECT_FALSE(RedNear(on, c.x, c.y + 3));
+  EXPECT_EQ(CountColour(on, QRect(0, 0, 300, 200), Red), CountColour(on, QRect(c.x - 9, c.y - 9, 19, 19), Red))
+      << "nothing drawn away from the point";
+
+  view->CapturePoint({250, 20});
+  EXPECT_EQ(view->FPointLx, plNone);
+  EXPECT_EQ(Grab(*view), before);
+}
+
+TEST_F(DrawViewTest, EachSnapKindHasItsMarkerShape) {
+  TSnapBox* box = AddSnapBox({100, 80}, {160, 120}, plMidPoint);
+  Show();
+  const QImage before = Grab(*view);
+  const TPoint c = Client({100, 80});
+  const int F = 8, w = 5;  // round(8 / sqrt 3)
+
+  view->CapturePoint(c);
+  QImage img = Grab(*view);
+  EXPECT_TRUE(RedNear(img, c.x, c.y - 2 * w)) << "the triangle's apex";
+  EXPECT_TRUE(RedNear(img, c.x, c.y + w)) << "its base";
+  EXPECT_FALSE(RedNear(img, c.x - F, c.y - F));
+
+  view->CapturePoint({250, 20});
+  box->SnapKind = plCenter;
+  view->CapturePoint(c);
+  img = Grab(*view);
+  EXPECT_TRUE(RedNear(img, c.x - F, c.y));
+  EXPECT_EQ(CountColour(img, QRect(c.x - F + 1, c.y - F + 1, 1, 1), Red), 0) << "a circle, not a square";
+
+  view->CapturePoint({250, 20});
+  box->SnapKind = plTangent;
+  view->CapturePoint(c);
+  img = Grab(*view);
+  EXPECT_TRUE(RedNear(img, c.x - F, c.y));
+  EXPECT_TRUE(RedNear(img, c.x - F + 1, c.y - F)) << "the tangent line over the circle";
+
+  view->CapturePoint({250, 20});
+  box->SnapKind = plNearest;
+  view->CapturePoint(c);
+  img = Grab(*view);
+  EXPECT_TRUE(RedNear(img, c.x, c.y)) << "the hourglass crosses at the point";
+  EXPECT_TRUE(RedNear(img, c.x, c.y - F));
+  EXPECT_FALSE(RedNear(img, c.x - F, c.y));
+
+  view->CapturePoint({250, 20});
+  EXPECT_EQ(Grab(*view), before);
+}
+
+TEST_F(DrawViewTest, MarkerSurvivesARepaintOfTheDocumentUnderIt) {
+  AddSnapBox({100, 80}, {160, 120}, plEndPoint);
+  Show();
+  const QImage before = Grab(*view);
+  const TPoint c = Client({100, 80});
+  view->CapturePoint(c);
+  view->InvalidateClientRect({c.x - 20, c.y - 20, c.x + 20, c.y + 20});
+  const QImage img = Grab(*view);
+  EXPECT_TRUE(RedNear(img, c.x - 8, c.y)) << "a repaint must neither erase nor double the marker";
+  view->CapturePoint({250, 20});
+  EXPECT_EQ(Grab(*view), before);
+}
+
+TEST_F(DrawViewTest, LongCursorMovesWithoutTraceAndLeavesNoneOutsideThePage) {
+  env.FCursorLx = 1;
+  Show();
+  const QImage before = Grab(*view);
+  view->DrawLongCursor({100, 80});
+  QImage img = Grab(*view);
+  EXPECT_TRUE(RedNear(img, 5, 80));
+  EXPECT_TRUE(RedNear(img, 290, 80));
+  EXPECT_TRUE(RedNear(img, 100, 190));
+  EXPECT_EQ(view->LastPoint().x, 100);
+  EXPECT_TRUE(view->FPreventCursor);
+
+  // A partial repaint of the document in between.
+  view->InvalidateClientRect({90, 70, 130, 100});
+  Grab(*view);
+  EXPECT_TRUE(view->FPreventCursor);
+  view->DrawLongCursor({150, 120});
+  img = Grab(*view);
+  EXPECT_EQ(CountColour(img, QRect(0, 80, 300, 1), Red), 1) << "only the new vertical line crosses row 80";
+  EXPECT_TRUE(RedNear(img, 5, 120));
+
+  view->DrawLongCursor({-5, 40});
+  EXPECT_EQ(view->LastPoint().x, -100);
+  EXPECT_FALSE(view->FPreventCursor);
+  EXPECT_EQ(Grab(*view), before);
+}
+
+TEST_F(DrawViewTest, LongCursorIsNotDrawnWhenTheEnvironmentAsksForTheShortOne) {
+  env.FCursorLx = 0;
+  Show();
+  const QImage before = Grab(*view);
+  view->DrawLongCursor({100, 80});
+  EXPECT_EQ(Grab(*view), before);
+  EXPECT_EQ(view->LastPoint().x, -100);
+}
+
+TEST_F(DrawViewTest, ZoomWindowScalesAndScrollsToTheRectangle) {
+  Show();
+  ASSERT_EQ(view->ClientWidth(), 300);
+  ASSERT_EQ(view->ClientHeight(), 200);
+  const int zooms = view->ZoomCount();
+  // 100 x 100 pixels: f = max(300 / 100, 200 / 100) = 3.
+  view->ZoomWindow({30, 20, 130, 120});
+  EXPECT_DOUBLE_EQ(doc.FFigures->GetScale(), 3.0);
+  EXPECT_EQ(view->HorzPosition(), 90);
+  EXPECT_EQ(view->VertPosition(), 60);
+  EXPECT_EQ(view->ZoomCount(), zooms + 1);
+  EXPECT_DOUBLE_EQ(view->FZoomArray[std::size_t(view->ZoomCount())], 3.0);
+}
+
+TEST_F(DrawViewTest, ZoomWindowRefusesEmptyRectanglesAndPagesOutside101To9999) {
+  Show();
+  const int zooms = view->ZoomCount();
+  view->ZoomWindow({30, 20, 30, 120});
+  EXPECT_DOUBLE_EQ(doc.FFigures->GetScale(), 1.0);
+  view->ZoomWindow({30, 20, 33, 23});  // f = 100: 30000 pixels wide
+  EXPECT_DOUBLE_EQ(doc.FFigures->GetScale(), 1.0);
+  view->ZoomWindow({0, 0, 3000, 3000});  // f = 0.1: 30 pixels wide
+  EXPECT_DOUBLE_EQ(doc.FFigures->GetScale(), 1.0);
+  EXPECT_EQ(view->ZoomCount(), zooms);
+  view->ZoomWindow({0, 0, 30, 30});  // f = 10: 3000 x 2000, allowed
+  EXPECT_DOUBLE_EQ(doc.FFigures->GetScale(), 10.0);
+}
+
+namespace {
+
+class DrawViewEditing : public DrawViewTest {
+protected:
+  void SetUp() override {
+    DrawViewTest::SetUp();
+    doc.FScale = 2.0;  // a drawing unit is half a local unit
+    a = doc.AddBox({10, 10}, {20, 20});
+    b = doc.AddBox({40, 10}, {50, 20});
+    Show();
+    doc.FFigures->SetScale(1.5);
+    doc.SetModifiedFlag(false);
+  }
+  TTestBox *a = nullptr, *b = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DrawViewEditing, MoveByXAndYConvertsDrawingUnitsAndUndoRestores) {
+  view->Select(a, false);
+  view->Select(b, true);
+  ASSERT_TRUE(view->MoveObject({0, "10", "-4"}));
+  EXPECT_DOUBLE_EQ(a->FQd.x, 15);
+  EXPECT_DOUBLE_EQ(a->FQd.y, 8);
+  EXPECT_DOUBLE_EQ(b->FZd.x, 55);
+  EXPECT_TRUE(doc.GetModifiedFlag()) << "a move marks the drawing changed";
+  EXPECT_EQ(doc.GetUndoCount(), 1);
+  view->Undo();
+  EXPECT_DOUBLE_EQ(a->FQd.x, 10);
+  EXPECT_DOUBLE_EQ(a->FQd.y, 10);
+  EXPECT_DOUBLE_EQ(b->FZd.x, 50);
+}
+
+TEST_F(DrawViewEditing, MoveByDistanceAndAngle) {
+  view->Select(a, false);
+  ASSERT_TRUE(view->MoveObject({1, "10", "30"}));
+  EXPECT_NEAR(a->FQd.x, 10 + 5 * std::cos(M_PI / 6), 1e-9);
+  EXPECT_NEAR(a->FQd.y, 10 + 5 * std::sin(M_PI / 6), 1e-9);
+}
+
+TEST_F(DrawViewEditing, ANonNumberCancelsTheMove) {
+  view->Select(a, false);
+  EXPECT_FALSE(view->MoveObject({0, "10", "abc"}));
+  EXPECT_FALSE(view->MoveCopy({1, "", "0"}));
+  EXPECT_DOUBLE_EQ(a->FQd.x, 10);
+  EXPECT_EQ(doc.GetUndoCount(), 0);
+  EXPECT_EQ(doc.Figures().size(), 2u);
+  EXPECT_FALSE(doc.GetModifiedFlag());
+}
+
+TEST_F(DrawViewEditing, MoveCopyAddsMovedClonesSelectsThemAndUndoTakesThemBack) {
+  view->Select(a, false);
+  view->Select(b, true);
+  ASSERT_TRUE(view->MoveCopy({0, "0", "20"}));
+  ASSERT_EQ(doc.Figures().size(), 4u);
+  ASSERT_EQ(view->Selection().Count(), 2);
+  for (int i = 0; i < 2; ++i) {
+    auto* c = static_cast<TTestBox*>(view->SelectedItem(i));
+    EXPECT_NE(c, a);
+    EXPECT_NE(c, b);
+    EXPECT_DOUBLE_EQ(c->FQd.y, 20);
+  }
+  EXPECT_DOUBLE_EQ(a->FQd.y, 10) << "the originals stay";
+  EXPECT_TRUE(doc.GetModifiedFlag());
+  EXPECT_EQ(doc.GetUndoCount(), 1);
+  view->Undo();
+  EXPECT_EQ(doc.Figures().size(), 2u);
+}
+
+TEST_F(DrawViewEditing, RectangularArrayOfTwoRowsAndThreeColumns) {
+  view->Select(a, false);
+  TArrayParams p;
+  p.Rows = "2";
+  p.Cols = "3";
+  p.RowDistance = "30";  // 15 local units
+  p.ColDistance = "40";  // 20 local units
+  ASSERT_TRUE(view->ArrayFigures(p));
+  ASSERT_EQ(doc.Figures().size(), 7u);
+  ASSERT_EQ(view->Selection().Count(), 5);
+  std::vector<std::pair<double, double>> got;
+  for (int i = 0; i < 5; ++i) {
+    auto* c = static_cast<TTestBox*>(view->SelectedItem(i));
+    got.emplace_back(c->FQd.x, c->FQd.y);
+  }
+  const std::vector<std::pair<double, double>> want = {{30, 10}, {50, 10}, {10, 25}, {30, 25}, {50, 25}};
+  EXPECT_EQ(got, want);
+  EXPECT_TRUE(doc.GetModifiedFlag());
+  EXPECT_EQ(doc.GetUndoCount(), 1);
+  view->Undo();
+  EXPECT_EQ(doc.Figures().size(), 2u);
+}
+
+TEST_F(DrawViewEditing, ArrayWithABadFieldEndsSilently) {
+  view->Select(a, false);
+  TArrayParams p;
+  p.Rows = "2";
+  p.Cols = "x";
+  EXPECT_FALSE(view->ArrayFigures(p));
+  EXPECT_EQ(doc.Figures().size(), 2u);
+  EXPECT_EQ(doc.GetUndoCount(), 0);
+}
+
+TEST_F(DrawViewEditing, CircularArrayOfFourOver360PlacesCopiesAtQuarterTurns) {
+  doc.FScale = 1.0;
+  doc.FFigures->SetScale(1.0);
+  view->Select(a, false);  // centre (15, 15)
+  TArrayParams p;
+  p.Mode = 1;
+  p.Count = "4";
+  p.CenterX = "100";
+  p.CenterY = "100";
+  p.Angle = "360";
+  ASSERT_TRUE(view->ArrayFigures(p));
+  ASSERT_EQ(view->Selection().Count(), 3);
+  // (15, 15) about (100, 100): (185, 15), (185, 185), (15, 185).
+  const double want[3][2] = {{180, 10}, {180, 180}, {10, 180}};
+  for (int i = 0; i < 3; ++i) {
+    auto* c = static_cast<TTestBox*>(view->SelectedItem(i));
+    EXPECT_NEAR(c->FQd.x, want[i][0], 1e-9) << i;
+    EXPECT_NEAR(c->FQd.y, want[i][1], 1e-9) << i;
+  }
+  EXPECT_EQ(doc.GetUndoCount(), 1);
+}
+
+TEST_F(DrawViewEditing, CircularArrayOverMinus90StepsClockwiseByThirds) {
+  doc.FScale = 1.0;
+  doc.FFigures->SetScale(1.0);
+  view->Select(a, false);
+  TArrayParams p;
+  p.Mode = 1;
+  p.Count = "4";
+  p.CenterX = "15";
+  p.CenterY = "0";
+  p.Angle = "-90";
+  ASSERT_TRUE(view->ArrayFigures(p));
+  ASSERT_EQ(view->Selection().Count(), 3);
+  // (15, 15) about (15, 0), radius 15, at -30, -60, -90 degrees from +y.
+  auto* last = static_cast<TTestBox*>(view->SelectedItem(2));
+  EXPECT_NEAR(last->FQd.x + 5, 30, 1e-9);
+  EXPECT_NEAR(last->FQd.y + 5, 0, 1e-9);
+  auto* first = static_cast<TTestBox*>(view->SelectedItem(0));
+  EXPECT_NEAR(first->FQd.x + 5, 15 + 15 * std::sin(M_PI / 6), 1e-9);
+  EXPECT_NEAR(first->FQd.y + 5, 15 * std::cos(M_PI / 6), 1e-9);
+}
+
+TEST_F(DrawViewEditing, CopyObjectPutsUnannouncedClonesTopmostFirstIntoTheSelection) {
+  view->Select(a, false);
+  view->Select(b, true);  // b lies above a
+  view->CopyObject();
+  EXPECT_EQ(view->Operation(), omCopyObject);
+  EXPECT_EQ(view->toolTip().toStdString(), "先选择基点,之后左键复制对象,右键结束");
+  ASSERT_EQ(view->Selection().Count(), 2);
+  auto* c0 = static_cast<TTestBox*>(view->SelectedItem(0));
+  auto* c1 = static_cast<TTestBox*>(view->SelectedItem(1));
+  EXPECT_NE(c0, b);
+  EXPECT_DOUBLE_EQ(c0->FQd.x, 40) << "the clone of the topmost figure comes first";
+  EXPECT_DOUBLE_EQ(c1->FQd.x, 10);
+  EXPECT_EQ(doc.Figures().size(), 4u);
+  EXPECT_EQ(doc.GetUndoCount(), 0);
+}
+
+TEST_F(DrawViewEditing, OffsetMovesTheSortedSelectionToTheTempList) {
+  view->Select(a, false);
+  view->Select(b, true);
+  view->Offset();
+  EXPECT_EQ(view->Operation(), omOffset);
+  EXPECT_EQ(view->Selection().Count(), 0);
+  ASSERT_EQ(view->FTempList.Count(), 2);
+  EXPECT_EQ(view->FTempList.Items(0), b);
+  EXPECT_EQ(view->FTempList.Items(1), a);
+}
+
+TEST_F(DrawViewEditing, ExplodeIgnoresAnythingButOneFigureSet) {
+  view->Select(a, false);
+  view->Explode();
+  EXPECT_EQ(doc.Figures().size(), 2u);
+  EXPECT_FALSE(doc.GetModifiedFlag());
+}
