@@ -183,7 +183,6 @@ TCustomNodeListTreeView::TCustomNodeListTreeView(TDocView& Owner, QWidget* Paren
   setAcceptDrops(true);
   setDropIndicatorShown(false);
   setDragDropMode(QAbstractItemView::DragDrop);
-  setExpandsOnDoubleClick(false);
 
   AddMenuItem("pI_Cut", "剪切");
   AddMenuItem("pI_Copy", "复制");
@@ -516,6 +515,7 @@ void TCustomNodeListTreeView::MyDragDrop(TCustomNodeItem* Source, TCustomNodeIte
     case nlLayer: MoveLayer(from, to); break;
     case nlKind: {
       TCustomNodeItem* kind = KindNode(LayerNode(to), Source->FCaption, true);
+      if (!kind) return;
       // Bottom to top, each put on top: the figures keep their order.
       std::vector<TCustomNodeItem*> children;
       for (const auto& child : Source->FList->FList) children.push_back(child.get());
