@@ -224,6 +224,8 @@ void TSelectTool::OnLButtonUp(TDocView& View, TShiftState Shift, TPoint Pos) {
       FSelectMode = smOffset;
       for (TMyPersistent* p : View.FTempList.FList) View.Select(static_cast<TDocItem*>(p), true);
       View.BackUp(ovEdit);
+      // The offset is an edit like the others: the drawing asks to be saved.
+      View.Document()->SetModifiedFlag(true);
       FP_Down = local;
     }
   }

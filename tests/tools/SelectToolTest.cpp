@@ -169,9 +169,11 @@ TEST_F(SelectToolTest, CopyModeDropsCopiesAtTheMouseWithAnAddEntry) {
 TEST_F(SelectToolTest, OffsetFollowsTheMouseAndARightClickPutsItBack) {
   view.FTempList.Add(a);
   view.SetOperation(omOffset);
+  doc.SetModifiedFlag(false);
   Click(Client({20, 20}));
   ASSERT_EQ(UndoCount(), 1);
   EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit);
+  EXPECT_TRUE(doc.GetModifiedFlag());
   Move(Client({35, 20}));
   EXPECT_PT(a->FQd, 35, 20);
   RightClick(Client({35, 20}));
