@@ -60,6 +60,18 @@ public:
   bool ArrayFigures(const TArrayParams& Params);
   void Explode();
 
+  // ---- picture export of the whole page at the current zoom
+  // Kind 1 writes a Windows metafile (".WMF"), 2 an enhanced one (".EMF");
+  // the extension is added unless the name has it. Failures throw with the
+  // file name and the reason; the drawing is never touched.
+  void SaveAsWMF(std::string Name, int Kind);
+  void SaveAsBMP(std::string Name);
+  void SaveAsJPEG(std::string Name);
+  // Draws the page into a metafile or picture canvas.
+  void PaintWMF(TCanvas& DC);
+  // The view's mapping without the window's viewport origin.
+  void OnPrepareMetaFileDC(TCanvas& DC) const;
+
   // The client rectangle without the margins round a page smaller than the window.
   TRect PageArea() const;
   // The inverting pen of the cursor and the snap markers.

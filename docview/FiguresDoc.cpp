@@ -1,6 +1,7 @@
 #include "docview/FiguresDoc.h"
 
 #include "docview/DocView.h"
+#include "docview/DrawView.h"
 #include "docview/Environment.h"
 #include "docview/RectHelpers.h"
 #include "figures/CodeVersion.h"
@@ -113,7 +114,9 @@ void TFiguresDoc::DrawDC(TCanvas& DC, TDocView* View, const TRect& ClipRect) {
   // Printers and metafiles get neither background nor grid.
   if (DC.GetDeviceCaps(TECHNOLOGY) == DT_RASDISPLAY) {
     DC.FillRect(GetRect(), CreateSolidBrush(FFigures->FBackColor));
-    if (View && View->IsDrawingView()) FFigures->DrawNet(DC);
+    // Pictures exported from the drawing view get no grid.
+    const auto* drawView = dynamic_cast<const TDrawView*>(View);
+    if (View && View->IsDrawingView() && !(drawView && drawView->FIsMetaFile)) FFigures->DrawNet(DC);
   }
   FFigures->DrawDC(DC, View, ClipRect);
 }

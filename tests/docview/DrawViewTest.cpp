@@ -8,6 +8,10 @@
 
 #include <QApplication>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -408,4 +412,102 @@ TEST_F(DrawViewEditing, ExplodeIgnoresAnythingButOneFigureSet) {
   view->Explode();
   EXPECT_EQ(doc.Figures().size(), 2u);
   EXPECT_FALSE(doc.GetModifiedFlag());
+}
+
+// ---- picture export
+
+namespace {
+class DrawViewExport : public DrawViewTest {
+protected:
+  void SetUp() override {
+    DrawViewTest::SetUp();
+    FDir = std::filesystem::temp_directory_path() /
+           ("plandeck-export-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(FDir);
+    std::filesystem::create_directories(FDir);
+    // A thick black box on a page with its grid shown on screen.
+    TTestBox* box = doc.AddBox({50, 50}, {250, 150});
+    box->FPen.Width = 6;
+    doc.FFigures->FShowGrid = true;
+    doc.FFigures->FGridPen.Color = 0x00FF00;
+    doc.FFigures->FGridPen.Style = psSolid;
+    Show();
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(FDir);
+    DrawViewTest::TearDown();
+  }
+  std::string Path(const char* Name) const { return (FDir / Name).string(); }
+  static std::vector<std::uint8_t> FileBytes(const std::string& P) {
+    std::ifstream f(P, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(f), {});
+  }
+  std::filesystem::path FDir;
+};
+
+int CountGreen(const QImage& Img) {
+  int n = 0;
+  for (int y = 0; y < Img.height(); ++y)
+    for (int x = 0; x < Img.width(); ++x) n += (Img.pixel(x, y) & 0xFFFFFF) == 0x00FF00;
+  return n;
+}
+}  // namespace
+
+TEST_F(DrawViewExport, BitmapOfThePageHasTheFiguresButNoGrid) {
+  EXPECT_GT(CountGreen(Grab(*view)), 0);  // the screen shows the grid
+  view->SaveAsBMP(Path("page"));
+  QImage bmp(QString::fromStdString(Path("page.BMP")));
+  ASSERT_FALSE(bmp.isNull());
+  const TSize dev = view->GetDocumentDevSize();
+  EXPECT_EQ(bmp.width(), dev.cx);
+  EXPECT_EQ(bmp.height(), dev.cy);
+  EXPECT_EQ(CountGreen(bmp), 0);
+  // The box's left edge: logical x 50 at scale 1, y up from the page bottom.
+  EXPECT_EQ(bmp.pixel(50, dev.cy - 100) & 0xFFFFFF, 0x000000u);
+  EXPECT_EQ(bmp.pixel(150, dev.cy - 100) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_FALSE(view->IsMetaFile());
+}
+
+TEST_F(DrawViewExport, JpegKeepsTheThickLineDark) {
+  view->SaveAsJPEG(Path("page.jpg"));  // an extension in any case is kept
+  QImage jpg(QString::fromStdString(Path("page.jpg")));
+  ASSERT_FALSE(jpg.isNull());
+  const int y = view->GetDocumentDevSize().cy - 100;
+  EXPECT_LT(qGray(jpg.pixel(50, y)), 80);
+  EXPECT_GT(qGray(jpg.pixel(150, y)), 200);
+  EXPECT_FALSE(std::filesystem::exists(Path("page.jpg.JPG")));
+}
+
+TEST_F(DrawViewExport, MetafilesGetTheirExtensionAndWellFormedHeaders) {
+  view->SaveAsWMF(Path("plan"), 2);
+  const auto emf = FileBytes(Path("plan.EMF"));
+  ASSERT_GE(emf.size(), 88u);
+  EXPECT_EQ(emf[0], 1);  // the header record
+  EXPECT_EQ(emf[40], ' ');
+  EXPECT_EQ(emf[41], 'E');
+  EXPECT_EQ(emf[42], 'M');
+  EXPECT_EQ(emf[43], 'F');
+  std::uint32_t bytes = 0;
+  std::memcpy(&bytes, emf.data() + 48, 4);
+  EXPECT_EQ(bytes, emf.size());
+
+  view->SaveAsWMF(Path("plan2.wmf"), 1);
+  const auto wmf = FileBytes(Path("plan2.wmf"));
+  ASSERT_GE(wmf.size(), 40u);
+  std::uint32_t key = 0;
+  std::memcpy(&key, wmf.data(), 4);
+  EXPECT_EQ(key, 0x9AC6CDD7u);  // the placeable header
+  EXPECT_FALSE(view->IsMetaFile());
+}
+
+TEST_F(DrawViewExport, ExportToAMissingFolderFailsWithItsName) {
+  try {
+    view->SaveAsWMF(Path("no/such/plan"), 2);
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("plan"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(view->SaveAsBMP(Path("no/such/plan")), std::exception);
+  EXPECT_FALSE(view->IsMetaFile());
 }
