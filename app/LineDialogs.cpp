@@ -36,7 +36,14 @@ TFormField IndexField(TFieldKind Kind, std::string Label, Int& Value, std::vecto
 void AddCommon(TFields& Fields, TLineCommonProperties& P, const TCustomFigure& Figure) {
   Fields.push_back({TFieldKind::Ident, "标识：", "", {}, [&P] { return P.Ident; }, nullptr, nullptr});
   Fields.push_back({TFieldKind::Colour, "颜色：", "", {}, [&P] { return ColorText(P.PenColor); },
-                    [&P](const std::string& v) { P.PenColor = COLORREF(std::stoul(v)); }, nullptr});
+                    [&P](const std::string& v) {
+                      // The swatch only ever holds a colour number; anything else keeps the pen's.
+                      try {
+                        P.PenColor = COLORREF(std::stoul(v));
+                      } catch (const std::exception&) {
+                      }
+                    },
+                    nullptr});
   Fields.push_back(IndexField(TFieldKind::Combo, "线型：", P.PenStyle,
                               {"实线", "虚线", "点线", "点划线", "双点划线", "空线", "内框线"}));
   Fields.push_back(TextField(TFieldKind::Number, "线宽：", P.LineWidth));
