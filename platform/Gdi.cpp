@@ -35,3 +35,19 @@ int PenModeToRop2(TPenMode mode) {
       R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,   R2_NOTXORPEN};
   return mode < std::size(kRop2) ? kRop2[mode] : R2_COPYPEN;
 }
+
+std::int32_t MulDivEven(std::int64_t a, std::int64_t b, std::int64_t c) {
+  std::int64_t num = a * b;
+  if (c < 0) {
+    num = -num;
+    c = -c;
+  }
+  std::int64_t q = num / c;
+  std::int64_t r = num % c;
+  if (r < 0) {
+    r += c;
+    q -= 1;
+  }
+  if (2 * r > c || (2 * r == c && (q & 1))) q += 1;
+  return std::int32_t(q);
+}

@@ -190,6 +190,10 @@ constexpr int R2_MERGEPEN = 15;
 constexpr int R2_WHITE = 16;
 int PenModeToRop2(TPenMode mode);
 
+// a * b / c rounded to the nearest integer, halves to even, exactly: the
+// mapping arithmetic every canvas shares, so screen and metafiles agree.
+std::int32_t MulDivEven(std::int64_t a, std::int64_t b, std::int64_t c);
+
 constexpr unsigned TA_LEFT = 0;
 constexpr unsigned TA_RIGHT = 2;
 constexpr unsigned TA_CENTER = 6;

@@ -37,23 +37,6 @@
 
 namespace {
 
-// a * b / c rounded to the nearest integer, halves to even (as the Qt canvas).
-std::int32_t MulDivEven(std::int64_t a, std::int64_t b, std::int64_t c) {
-  std::int64_t num = a * b;
-  if (c < 0) {
-    num = -num;
-    c = -c;
-  }
-  std::int64_t q = num / c;
-  std::int64_t r = num % c;
-  if (r < 0) {
-    r += c;
-    q -= 1;
-  }
-  if (2 * r > c || (2 * r == c && (q & 1))) q += 1;
-  return std::int32_t(q);
-}
-
 std::int16_t Clamp16(std::int64_t v) { return std::int16_t(std::clamp<std::int64_t>(v, INT16_MIN, INT16_MAX)); }
 U_POINT16 P16(std::int32_t x, std::int32_t y) { return point16_set(Clamp16(x), Clamp16(y)); }
 U_RECT16 R16(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) {

@@ -31,23 +31,6 @@ void TCanvas::BitBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
 
 namespace {
 
-// a * b / c rounded to the nearest integer, halves to even, exactly.
-std::int32_t MulDivEven(std::int64_t a, std::int64_t b, std::int64_t c) {
-  std::int64_t num = a * b;
-  if (c < 0) {
-    num = -num;
-    c = -c;
-  }
-  std::int64_t q = num / c;
-  std::int64_t r = num % c;
-  if (r < 0) {
-    r += c;
-    q -= 1;
-  }
-  if (2 * r > c || (2 * r == c && (q & 1))) q += 1;
-  return std::int32_t(q);
-}
-
 // GDI's cosmetic dash patterns, in device pixels.
 QList<qreal> DashPattern(TPenStyle style) {
   switch (style) {
