@@ -173,7 +173,32 @@ bool TDocItem::Intersects(const TRect& Rect) const {
 void TDocItem::OnEditProperties() {}
 void TDocItem::OnAfterEditProperties(TFigureView*) {}
 std::unique_ptr<TDocItem> TDocItem::Clone() const { return nullptr; }
-void TDocItem::EditProperties(TFigureView*) {}
+namespace {
+std::vector<std::pair<const TMetaClass*, TPropertyEditor>>& PropertyEditors() {
+  static std::vector<std::pair<const TMetaClass*, TPropertyEditor>> editors;
+  return editors;
+}
+}  // namespace
+
+void RegisterPropertyEditor(const TMetaClass& Class, TPropertyEditor Editor) {
+  for (auto& [cls, editor] : PropertyEditors())
+    if (cls == &Class) {
+      editor = std::move(Editor);
+      return;
+    }
+  PropertyEditors().emplace_back(&Class, std::move(Editor));
+}
+
+const TPropertyEditor* FindPropertyEditor(const TMetaClass& Class) {
+  for (const TMetaClass* c = &Class; c; c = c->Parent)
+    for (const auto& [cls, editor] : PropertyEditors())
+      if (cls == c) return &editor;
+  return nullptr;
+}
+
+void TDocItem::EditProperties(TFigureView* View) {
+  if (const TPropertyEditor* editor = FindPropertyEditor(ClassType())) (*editor)(View, *this);
+}
 void TDocItem::MoveByOffset(double, double) {}
 void TDocItem::SetRefPoint(double, double) {}
 

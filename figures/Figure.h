@@ -11,6 +11,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,13 @@ void DrawOwnLineExt(TCanvas& Canvas, const TPoint* Points, int Segments, int Hig
                     const std::int32_t* Pattern);
 
 void PenStyleToStr(int Style, std::string& S);
+
+// Property dialogs live with the application, above the figures: it
+// registers one editor per class, and EditProperties finds the nearest one up
+// the class chain. Returns true when the user pressed OK.
+using TPropertyEditor = std::function<bool(TFigureView* View, class TDocItem& Item)>;
+void RegisterPropertyEditor(const TMetaClass& Class, TPropertyEditor Editor);
+const TPropertyEditor* FindPropertyEditor(const TMetaClass& Class);
 
 class TDocItem : public TMyPersistent {
   PLANDECK_DECLARE_CLASS(TDocItem)
