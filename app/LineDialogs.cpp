@@ -44,13 +44,17 @@ void AddCommon(TFields& Fields, TLineCommonProperties& P, const TCustomFigure& F
                       }
                     },
                     nullptr});
-  Fields.push_back(IndexField(TFieldKind::Combo, "线型：", P.PenStyle,
-                              {"实线", "虚线", "点线", "点划线", "双点划线", "空线", "内框线"}));
+  Fields.push_back(IndexField(TFieldKind::Combo, "线型：", P.PenStyle, PenStyleNames()));
   Fields.push_back(TextField(TFieldKind::Number, "线宽：", P.LineWidth));
   Fields.push_back(IndexField(TFieldKind::Layer, "图层：", P.LayerIndex, LayerNames(Figure)));
 }
 
 }  // namespace
+
+const std::vector<std::string>& PenStyleNames() {
+  static const std::vector<std::string> names = {"实线", "虚线", "点线", "点划线", "双点划线", "空线", "内框线"};
+  return names;
+}
 
 TP_Line::TP_Line(TDocView& View, TCustomTxLine& Line, QWidget* Parent) : FProps(GetTxLineProperties(Line)) {
   TFormDef d;

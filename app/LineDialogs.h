@@ -10,6 +10,9 @@
 
 class TDocView;
 
+// The pen styles psSolid..psInsideFrame as every dialog names them.
+const std::vector<std::string>& PenStyleNames();
+
 class TP_Line {
 public:
   TP_Line(TDocView& View, TCustomTxLine& Line, QWidget* Parent = nullptr);

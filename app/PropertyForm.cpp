@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -139,6 +140,14 @@ TPropertyForm::TPropertyForm(TFormDef Def, QWidget* Parent) : F(std::make_unique
         F->RadioGroups[std::size_t(i)] = group;
         break;
       }
+      case TFieldKind::List: {
+        auto* l = new QListWidget;
+        for (const std::string& s : f.Items) l->addItem(Q(s));
+        l->setSelectionMode(QAbstractItemView::SingleSelection);
+        QObject::connect(l, &QListWidget::currentRowChanged, l, changed);
+        w = l;
+        break;
+      }
       case TFieldKind::Check: {
         auto* c = new QCheckBox(Q(f.Label));
         QObject::connect(c, &QCheckBox::toggled, c, changed);
@@ -241,6 +250,12 @@ std::string TPropertyForm::Text(int Index) const {
       return {};
     case TFieldKind::Slider:
       return std::to_string(static_cast<QSlider*>(w)->value());
+    case TFieldKind::List: {
+      // A row counts only while it is selected: the user may clear the choice.
+      auto* l = static_cast<QListWidget*>(w);
+      const QList<QListWidgetItem*> sel = l->selectedItems();
+      return std::to_string(sel.isEmpty() ? -1 : l->row(sel.first()));
+    }
   }
   return {};
 }
@@ -288,6 +303,17 @@ void TPropertyForm::SetText(int Index, const std::string& Value) {
     case TFieldKind::Slider:
       static_cast<QSlider*>(w)->setValue(index());
       break;
+    case TFieldKind::List: {
+      auto* l = static_cast<QListWidget*>(w);
+      const int row = index();
+      if (row >= 0 && row < l->count()) {
+        l->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+      } else {
+        l->clearSelection();
+        l->setCurrentRow(-1);
+      }
+      break;
+    }
   }
 }
 

@@ -30,6 +30,7 @@ enum class TFieldKind {
   Label,   // read only text that live controls update
   Button,  // only Changed, when pressed
   Slider,  // 0..100
+  List,    // Items in a list box; the value is the selected row, -1 for none
 };
 
 struct TFormField {

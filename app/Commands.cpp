@@ -1,0 +1,373 @@
+#include "app/Commands.h"
+
+#include "app/CommandText.h"
+#include "app/LineDialogs.h"
+#include "app/OptionDialogs.h"
+#include "docview/Document.h"
+#include "docview/DrawView.h"
+#include "docview/Environment.h"
+#include "figures/FigureSet.h"
+#include "figures/LineFigures.h"
+#include "platform/FileDialog.h"
+#include "platform/System.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFont>
+#include <QFontDialog>
+#include <QProcess>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+using namespace command_text;
+
+namespace {
+
+TCommandFormHook& FormHook() {
+  static TCommandFormHook hook;
+  return hook;
+}
+
+TFontDialogHook& FontHook() {
+  static TFontDialogHook hook;
+  return hook;
+}
+
+TLaunchHook& LaunchHook() {
+  static TLaunchHook hook;
+  return hook;
+}
+
+std::unique_ptr<TScannerBackend>& Scanner() {
+  static std::unique_ptr<TScannerBackend> backend;
+  return backend;
+}
+
+bool FileExists(const std::string& Path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(std::filesystem::path(Path), ec);
+}
+
+bool Launch(const std::string& Path, bool IsProgram) {
+  if (LaunchHook()) return LaunchHook()(Path, IsProgram);
+  const QString path = QString::fromStdString(Path);
+  if (IsProgram) {
+    const QString dir = QString::fromStdString(std::filesystem::path(Path).parent_path().string());
+    return QProcess::startDetached(path, {}, dir);
+  }
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+// The figure families that carry a font. Only the dimension line exists so
+// far; the labels, text lines, tower cranes and leader dimensions join here.
+struct TTextClass {
+  const TMetaClass& (*Class)();
+  TMyFont* (*Font)(TCustomFigure&);
+  void (*SetFont)(TCustomFigure&, const TMyFont&);
+};
+
+const std::vector<TTextClass>& TextClasses() {
+  static const std::vector<TTextClass> classes = {
+      {&TArrowLine::StaticClass, [](TCustomFigure& f) { return static_cast<TCustomArrowLine&>(f).FFont.get(); },
+       [](TCustomFigure& f, const TMyFont& font) { static_cast<TCustomArrowLine&>(f).SetFont(font); }},
+  };
+  return classes;
+}
+
+const TTextClass* TextClassOf(const TCustomFigure& Figure) {
+  for (const TTextClass& c : TextClasses())
+    if (Figure.InheritsFrom(c.Class())) return &c;
+  return nullptr;
+}
+
+std::vector<TCustomFigure*> SelectedFigures(TDrawView& View) {
+  std::vector<TCustomFigure*> out;
+  for (TMyPersistent* item : View.Selection().FList)
+    if (auto* f = dynamic_cast<TCustomFigure*>(item)) out.push_back(f);
+  return out;
+}
+
+// One ovEdit step for the selection, the change on every figure, a repaint
+// of the changed figures in every view, and the modified flag.
+void EditSelection(TDrawView& View, const std::vector<TCustomFigure*>& Figures,
+                   const std::function<void(TCustomFigure&)>& Change) {
+  if (Figures.empty()) return;
+  TDocument* doc = View.Document();
+  View.BackUp(ovEdit);
+  TMyList changed;
+  for (TCustomFigure* f : Figures) changed.Add(f);
+  // Before and after: a wider pen or a larger figure covers more than before.
+  if (doc) doc->UpdateAllViews(nullptr, 2, &changed);
+  for (TCustomFigure* f : Figures) {
+    Change(*f);
+    f->Modified();
+  }
+  if (doc) {
+    doc->UpdateAllViews(nullptr, 2, &changed);
+    doc->SetModifiedFlag(true);
+  }
+}
+
+QFont ToQFont(const TMyFont& Font, double Scale) {
+  QFont q(QString::fromStdString(Font.FName));
+  q.setPixelSize(std::max(1, int(std::lround(std::abs(Font.FHeight) * Scale))));
+  q.setBold(Font.FStyle & 1);
+  q.setItalic(Font.FStyle & 2);
+  q.setUnderline(Font.FStyle & 4);
+  q.setStrikeOut(Font.FStyle & 8);
+  return q;
+}
+
+// The chosen face, size and style over Font; the colour stays the item's own.
+void FromQFont(const QFont& Q, TMyFont& Font) {
+  Font.FName = Q.family().toStdString();
+  if (Q.pixelSize() > 0) Font.FHeight = Q.pixelSize();
+  else Font.FHeight = Q.pointSizeF() * Font.FPixelsPerInch / 72.0;
+  Font.FStyle = std::uint8_t((Q.bold() ? 1 : 0) | (Q.italic() ? 2 : 0) | (Q.underline() ? 4 : 0) |
+                             (Q.strikeOut() ? 8 : 0));
+}
+
+}  // namespace
+
+// ---- hooks
+
+TCommandFormHook SetCommandFormHook(TCommandFormHook Hook) { return std::exchange(FormHook(), std::move(Hook)); }
+TFontDialogHook SetFontDialogHook(TFontDialogHook Hook) { return std::exchange(FontHook(), std::move(Hook)); }
+TLaunchHook SetLaunchHook(TLaunchHook Hook) { return std::exchange(LaunchHook(), std::move(Hook)); }
+
+bool RunCommandForm(TPropertyForm& Form) {
+  if (!FormHook()) return Form.Execute();
+  Form.Dialog().setResult(QDialog::Rejected);
+  FormHook()(Form);
+  return Form.Dialog().result() == QDialog::Accepted;
+}
+
+// ---- option dialogs
+
+bool EnvironmentOptionsCommand(QWidget* Parent) {
+  if (!SysEnvironment) return false;
+  TEnvironmentDialog dlg(*SysEnvironment, Parent);
+  return RunCommandForm(dlg.Form());
+}
+
+bool SnapOptionsCommand(QWidget* Parent) {
+  if (!SysEnvironment) return false;
+  TSnapOptionsDialog dlg(*SysEnvironment, Parent);
+  return RunCommandForm(dlg.Form());
+}
+
+namespace {
+
+bool EditDrawingProperties(TTxFigureSet& Root, QWidget* Parent) {
+  // The dialog shows the drawing's own scale, not a print or preview one.
+  Root.FViewState = vsDraw;
+  TDrawingPropertiesDialog dlg(Root, Parent);
+  return RunCommandForm(dlg.Form());
+}
+
+}  // namespace
+
+bool DrawingPropertiesCommand(TDrawView& View) {
+  TDocument* doc = View.Document();
+  TTxFigureSet* root = doc ? doc->GetFigures() : nullptr;
+  return root && EditDrawingProperties(*root, &View);
+}
+
+bool NewDrawingDialog(TNewDrawingChoice& Choice, QWidget* Parent) {
+  if (!SysEnvironment) return false;
+  TNewDrawingDialog dlg(Choice, *SysEnvironment, Dir_Sys + "平面图文件", Parent);
+  return RunCommandForm(dlg.Form()) && dlg.Valid();
+}
+
+// ---- the selection
+
+bool HasSelectedFigure(TDrawView& View) { return !SelectedFigures(View).empty(); }
+
+void ScaleSelectionCommand(TDrawView& View) {
+  const std::vector<TCustomFigure*> figures = SelectedFigures(View);
+  if (figures.empty()) return;
+  std::string text;
+  if (!InputQuery({"输入", "请输入缩放系数:", ""}, text)) return;
+  double k = 0;
+  // Zero would collapse the figures and a negative factor mirror them.
+  if (!ParseFloat(text, k) || !(k > 0)) return;
+  EditSelection(View, figures, [k](TCustomFigure& f) {
+    f.Invalidate();
+    f.SetScale(f.GetScale() * k);
+  });
+}
+
+void LineWidthCommand(TDrawView& View) {
+  const std::vector<TCustomFigure*> figures = SelectedFigures(View);
+  if (figures.empty()) return;
+  std::string text;
+  if (!InputQuery({"请求数据", "请输入线宽：", "1"}, text)) return;
+  int w = 0;
+  if (!ParseInt(text, w) || w < 0) {
+    MessageDlg("错误的数据格式！", mtError, mbOK);
+    return;
+  }
+  EditSelection(View, figures, [w](TCustomFigure& f) { f.FPen.Width = w; });
+}
+
+void PenColorCommand(TDrawView& View, std::optional<unsigned> Color) {
+  EditSelection(View, SelectedFigures(View), [Color](TCustomFigure& f) {
+    if (!Color) {
+      f.FPen.Style = psClear;
+      return;
+    }
+    f.FPen.Color = *Color;
+    if (f.FPen.Style == psClear) f.FPen.Style = psSolid;
+  });
+}
+
+void FillColorCommand(TDrawView& View, std::optional<unsigned> Color) {
+  EditSelection(View, SelectedFigures(View), [Color](TCustomFigure& f) {
+    if (!Color) {
+      f.FBrush.Style = bsClear;
+      return;
+    }
+    f.FBrush.Color = *Color;
+    if (f.FBrush.Style == bsClear) f.FBrush.Style = bsSolid;
+  });
+}
+
+void FontColorCommand(TDrawView& View, unsigned Color) {
+  EditSelection(View, SelectedFigures(View), [Color](TCustomFigure& f) {
+    if (TMyFont* font = TextFontOf(f)) font->FColor = Color;
+  });
+}
+
+std::optional<unsigned> SelectionPenColor(TDrawView& View) {
+  const std::vector<TCustomFigure*> figures = SelectedFigures(View);
+  if (figures.empty() || figures.front()->FPen.Style == psClear) return std::nullopt;
+  return figures.front()->FPen.Color;
+}
+
+std::optional<unsigned> SelectionFillColor(TDrawView& View) {
+  const std::vector<TCustomFigure*> figures = SelectedFigures(View);
+  if (figures.empty() || figures.front()->FBrush.Style == bsClear) return std::nullopt;
+  return figures.front()->FBrush.Color;
+}
+
+std::optional<unsigned> SelectionFontColor(TDrawView& View) {
+  const std::vector<TCustomFigure*> figures = SelectedFigures(View);
+  if (figures.empty()) return std::nullopt;
+  if (const TMyFont* font = TextFontOf(*figures.front())) return font->FColor;
+  return std::nullopt;
+}
+
+void PenStyleCommand(TDrawView& View, QWidget* Parent) {
+  const std::vector<TCustomFigure*> figures = SelectedFigures(View);
+  if (figures.empty()) return;
+  TPenStyleDialog dlg(figures.front()->FPen.Style, Parent);
+  if (!RunCommandForm(dlg.Form())) return;
+  const auto style = static_cast<TPenStyle>(dlg.Style());
+  EditSelection(View, figures, [style](TCustomFigure& f) { f.FPen.Style = style; });
+}
+
+void FillCommand(TDrawView& View, QWidget*) {
+  const std::vector<TCustomFigure*> figures = SelectedFigures(View);
+  if (figures.empty()) return;
+  for (const TCustomFigure* f : figures)
+    if (!IsClosedFigure(*f)) {
+      MessageDlg("只有封闭图形才能执行该操作！", mtWarning, mbOK);
+      return;
+    }
+  // The fill dialog arrives with the closed figures and the fill library.
+}
+
+void FontCommand(TDrawView& View, QWidget* Parent) {
+  std::vector<TCustomFigure*> texts;
+  for (TCustomFigure* f : SelectedFigures(View))
+    if (TextFontOf(*f)) texts.push_back(f);
+  if (texts.empty()) return;
+  // The dialog shows the size on the sheet: the stored height times the item's scale.
+  QFont font = ToQFont(*TextFontOf(*texts.front()), texts.front()->GetScale());
+  bool ok = false;
+  if (FontHook()) {
+    ok = FontHook()(font);
+  } else {
+    font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
+  }
+  if (!ok) return;
+  EditSelection(View, SelectedFigures(View), [&font](TCustomFigure& f) {
+    const TTextClass* c = TextClassOf(f);
+    if (!c) return;
+    TMyFont chosen;
+    chosen.Assign(*c->Font(f));
+    FromQFont(font, chosen);
+    c->SetFont(f, chosen);
+  });
+}
+
+TMyFont* TextFontOf(TCustomFigure& Figure) {
+  const TTextClass* c = TextClassOf(Figure);
+  return c ? c->Font(Figure) : nullptr;
+}
+
+bool IsClosedFigure(const TCustomFigure&) {
+  // The closed families (outlines with arc edges, circles, ellipses, rounded
+  // rectangles, combined figures) are tested here once they exist.
+  return false;
+}
+
+// ---- outside programs
+
+std::string FindHelpFile() {
+  for (const char* name : {"Plandeck.html", "help/index.html", "Plandeck.hlp"}) {
+    const std::string path = Dir_Sys + name;
+    if (FileExists(path)) return path;
+  }
+  return {};
+}
+
+void OpenHelpFile() {
+  const std::string path = FindHelpFile();
+  if (path.empty()) {
+    MessageDlg("找不到帮助文件 " + Dir_Sys + "Plandeck.html！", mtWarning, mbOK);
+    return;
+  }
+  if (!Launch(path, false)) MessageDlg("无法打开帮助文件 " + path + "！", mtWarning, mbOK);
+}
+
+void StartBlockForge() {
+  const std::string path = Dir_Sys + "BlockForge.Exe";
+  if (!FileExists(path)) {
+    MessageDlg("没有安装元件编辑器：找不到 " + path + "！", mtWarning, mbOK);
+    return;
+  }
+  if (!Launch(path, true)) MessageDlg("无法启动元件编辑器 " + path + "！", mtWarning, mbOK);
+}
+
+void SetScannerBackend(std::unique_ptr<TScannerBackend> Backend) { Scanner() = std::move(Backend); }
+
+bool ScanPicture(const std::string& Dest) {
+  if (!Scanner()) return false;
+  return Scanner()->ScanToJpeg(Dest) && FileExists(Dest);
+}
+
+// ---- property editors
+
+void RegisterPropertyDialogs() {
+  RegisterPropertyEditor(TTxFigureSet::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    return EditDrawingProperties(static_cast<TTxFigureSet&>(Item), dynamic_cast<QWidget*>(View));
+  });
+  RegisterPropertyEditor(TCustomTxLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && EditTxLineProperties(*view, static_cast<TCustomTxLine&>(Item));
+  });
+  RegisterPropertyEditor(TCustomArrowLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && EditArrowLineProperties(*view, static_cast<TCustomArrowLine&>(Item));
+  });
+  RegisterPropertyEditor(TCustomConstructionLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && EditConstructionLineProperties(*view, static_cast<TCustomConstructionLine&>(Item));
+  });
+}
