@@ -1,0 +1,214 @@
+// Builds samples/site.gck through the model classes, the way the editor's
+// tools would: a 120 m x 80 m site outlined with edge lines, a gate on its
+// east side, the access road, two dimension lines and two arrow lines, on
+// four named layers.
+//
+// Usage: make_sample <out.gck> [--preview <out.png>]
+// The preview shows the drawing in a drawing view (set QT_QPA_PLATFORM=offscreen
+// without a display).
+
+#include "docview/DrawView.h"
+#include "docview/FiguresDoc.h"
+#include "figures/LineFigures.h"
+#include "foundation/StreamError.h"
+#include "platform/System.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The sheet is A3 at 1:500: 210 m x 148.5 m of ground. User units are
+// metres; one local unit is a quarter of a metre, so at zoom 1 the sheet is
+// 840 x 594 screen pixels.
+constexpr double kMetresPerUnit = 0.25;
+constexpr double kSheetWidth = 840;
+constexpr double kSheetHeight = 594;
+
+// The site, 480 x 320 units (120 m x 80 m).
+constexpr double kLeft = 160, kBottom = 170, kRight = 640, kTop = 490;
+// The gate in the east side, 8 m wide, and the access road it opens onto.
+constexpr double kGateLow = 300, kGateHigh = 332;
+constexpr double kRoadWest = 720, kRoadEast = 752;
+
+// Layer order is painting order: later layers lie above earlier ones.
+enum TSampleLayer { lyRoad, lyBoundary, lyDimension, lyArrows };
+const char* const kLayerNames[] = {"道路", "场地边界", "尺寸标注", "指示箭头"};
+
+TPen Pen(COLORREF Color, std::int32_t Width = 1, TPenStyle Style = psSolid) {
+  TPen p;
+  p.Color = Color;
+  p.Width = Width;
+  p.Style = Style;
+  return p;
+}
+
+class TSampleBuilder {
+public:
+  explicit TSampleBuilder(TFiguresDoc& Doc) : FDoc(Doc), FRoot(*Doc.FFigures) {}
+
+  void Build() {
+    FDoc.FScale = kMetresPerUnit;
+    FRoot.FWidth = kSheetWidth;
+    FRoot.FHeight = kSheetHeight;
+    // A 10 m grid.
+    FRoot.FGridWidth = FRoot.FGridHeight = 10 / kMetresPerUnit;
+    MakeLayers();
+
+    FRoot.SetCurLayer(lyRoad);
+    Road();
+    FRoot.SetCurLayer(lyBoundary);
+    Boundary();
+    FRoot.SetCurLayer(lyDimension);
+    Dimension({kLeft, kBottom}, {kRight, kBottom}, true, {kLeft, kBottom - 40});
+    Dimension({kLeft, kBottom}, {kLeft, kTop}, false, {kLeft - 40, kBottom});
+    FRoot.SetCurLayer(lyArrows);
+    Arrow({700, 420}, {646, kGateHigh + 4});
+    Arrow({812, 500}, {kRoadEast + 4, 440});
+
+    // The drawing opens with the boundary layer current.
+    FRoot.SetCurLayer(lyBoundary);
+  }
+
+private:
+  // The new root's one layer and three added ones, renamed; AddLayer gives
+  // "图层" names, so the entries are rewritten keeping their flags.
+  void MakeLayers() {
+    for (int i = 1; i < 4; ++i) {
+      std::string name;
+      FRoot.AddLayer(name);
+    }
+    for (int i = 0; i < 4; ++i) {
+      std::string& entry = FRoot.FLayers[std::size_t(i)].Entry;
+      entry = std::string(kLayerNames[i]) + entry.substr(entry.find('='));
+    }
+  }
+
+  template <class T>
+  T& Add(std::unique_ptr<T> Figure) {
+    T& f = *Figure;
+    FDoc.Add(std::move(Figure), TPoint{0, 0}, nullptr);
+    return f;
+  }
+
+  // A plain line is an arrow line without heads.
+  void Line(Tpt Qd, Tpt Zd, const TPen& LinePen) {
+    auto line = std::make_unique<TTxLine>();
+    line->FPen = LinePen;
+    line->FZdArrow = false;
+    TTxLine& l = Add(std::move(line));
+    l.SetQd(Qd);
+    l.SetZd(Zd);
+  }
+
+  // The road runs north-south along the east of the sheet; a spur leads
+  // west to the gate. Its west edge is broken where the spur joins.
+  void Road() {
+    const TPen edge = Pen(RGB(96, 96, 96), 2);
+    const TPen centre = Pen(RGB(150, 150, 150), 1, psDashDot);
+    Line({kRoadWest, 0}, {kRoadWest, kGateLow}, edge);
+    Line({kRoadWest, kGateHigh}, {kRoadWest, kSheetHeight}, edge);
+    Line({kRoadEast, 0}, {kRoadEast, kSheetHeight}, edge);
+    Line({kRight, kGateLow}, {kRoadWest, kGateLow}, edge);
+    Line({kRight, kGateHigh}, {kRoadWest, kGateHigh}, edge);
+    Line({(kRoadWest + kRoadEast) / 2, 0}, {(kRoadWest + kRoadEast) / 2, kSheetHeight}, centre);
+    Line({kRight, (kGateLow + kGateHigh) / 2}, {kRoadWest, (kGateLow + kGateHigh) / 2}, centre);
+  }
+
+  // Walked clockwise, so the strokes (to the left of each edge's direction)
+  // face outwards; the east side stops at the gate posts.
+  void Boundary() {
+    const Tpt nw{kLeft, kTop}, ne{kRight, kTop}, se{kRight, kBottom}, sw{kLeft, kBottom};
+    Edge(sw, nw);
+    Edge(nw, ne);
+    Edge(ne, {kRight, kGateHigh});
+    Edge({kRight, kGateLow}, se);
+    Edge(se, sw);
+  }
+
+  void Edge(Tpt Qd, Tpt Zd) {
+    auto edge = std::make_unique<TConstructionLine>();
+    edge->FPen = Pen(RGB(192, 0, 0), 2);
+    edge->FLength1 = 12;
+    edge->FLength2 = 6;
+    edge->FGap = 12;
+    TConstructionLine& e = Add(std::move(edge));
+    e.SetQd(Qd);
+    e.SetZd(Zd);
+  }
+
+  // As the dimension tool places one: the two measured points and a third
+  // point on the dimension line's side.
+  void Dimension(Tpt P1, Tpt P2, bool Horizontal, Tpt Through) {
+    auto dim = std::make_unique<TArrowLine>();
+    dim->FPen = Pen(RGB(0, 0, 192));
+    dim->FFont->FColor = RGB(0, 0, 192);
+    dim->FFont->FHeight = 14;
+    TArrowLine& d = Add(std::move(dim));
+    d.SetQd(P1);
+    d.SetZd(P2);
+    d.OrthoBz(P1, P2, Horizontal, Through);
+    // The text the painting would work out, so the file does not depend on
+    // whether the drawing was ever shown.
+    TBzLineData& seg = d.FBzLines.front();
+    const Tpt a = d.PointAt(seg.Qd), b = d.PointAt(seg.Zd);
+    char text[32];
+    std::snprintf(text, sizeof text, "%1.3f", d.TransUserV(std::hypot(b.x - a.x, b.y - a.y)));
+    seg.Text = text;
+  }
+
+  void Arrow(Tpt From, Tpt To) {
+    auto arrow = std::make_unique<TTxLine>();
+    arrow->FPen = Pen(RGB(0, 128, 0), 2);
+    TTxLine& a = Add(std::move(arrow));
+    a.SetQd(From);
+    a.SetZd(To);
+  }
+
+  TFiguresDoc& FDoc;
+  TTxFigureSet& FRoot;
+};
+
+int Preview(int argc, char** argv, TFiguresDoc& Doc, const char* PngName) {
+  QApplication app(argc, argv);
+  InitScreenLogPixels();
+  TDrawView view;
+  view.SetDocument(&Doc);
+  view.setFrameStyle(0);
+  view.resize(static_cast<int>(kSheetWidth) + 40, static_cast<int>(kSheetHeight) + 40);
+  view.show();
+  QApplication::processEvents();
+  const QImage image = view.viewport()->grab().toImage();
+  if (!image.save(PngName)) {
+    std::fprintf(stderr, "make_sample: cannot write %s\n", PngName);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--preview") == 0)) {
+    std::fprintf(stderr, "usage: make_sample <out.gck> [--preview <out.png>]\n");
+    return 2;
+  }
+  RegisterDocumentClasses();
+  TTxProjectFile file;
+  auto* doc = static_cast<TFiguresDoc*>(file.FTxProject->FTxSpaces->AddObject());
+  TSampleBuilder(*doc).Build();
+  try {
+    WriteDrawingFile(argv[1], file);
+  } catch (const EStreamError& e) {
+    std::fprintf(stderr, "make_sample: %s: %s\n", argv[1], e.what());
+    return 1;
+  }
+  return argc == 4 ? Preview(argc, argv, *doc, argv[3]) : 0;
+}

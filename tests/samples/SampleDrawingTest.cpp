@@ -1,0 +1,103 @@
+// The committed sample drawing: it must keep reading with its layers and
+// figures, and writing it back must give the same image, so the file the
+// editor opens first can never silently go unreadable or stale.
+
+#include "docview/FiguresDoc.h"
+#include "figures/LineFigures.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSample = PLANDECK_SAMPLES "/site.gck";
+
+std::vector<unsigned char> Inflated(const std::string& Path) {
+  std::ifstream f(Path, std::ios::binary);
+  const std::vector<unsigned char> z(std::istreambuf_iterator<char>(f), {});
+  std::vector<unsigned char> out(1 << 20);
+  uLongf len = out.size();
+  EXPECT_EQ(uncompress(out.data(), &len, z.data(), z.size()), Z_OK) << Path;
+  out.resize(len);
+  return out;
+}
+
+template <class T>
+int CountOf(const TTxCollectFigure& Layer) {
+  int n = 0;
+  for (int i = 0; i < Layer.Count(); ++i) n += dynamic_cast<const T*>(Layer.Figures(i)) != nullptr;
+  return n;
+}
+
+class SampleDrawing : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RegisterDocumentClasses();
+    const TDrawingReadResult result = ReadDrawingFile(kSample, File);
+    ASSERT_TRUE(result.Ok) << kSample << ": " << result.Error;
+    ASSERT_EQ(File.FTxProject->FTxSpaces->Count(), 1);
+    Doc = File.FTxProject->FTxSpaces->Docs(0);
+  }
+  TTxProjectFile File;
+  TFiguresDoc* Doc = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SampleDrawing, ReadsWithItsFourNamedLayersAndTheBoundaryCurrent) {
+  const TTxFigureSet& root = *Doc->FFigures;
+  ASSERT_EQ(root.LayerCount(), 4);
+  EXPECT_EQ(root.FLayers[0].Entry, "道路=1");
+  EXPECT_EQ(root.FLayers[1].Entry, "场地边界=2");
+  EXPECT_EQ(root.FLayers[2].Entry, "尺寸标注=1");
+  EXPECT_EQ(root.FLayers[3].Entry, "指示箭头=1");
+  EXPECT_EQ(root.FFigures, root.LayerList(1));
+}
+
+TEST_F(SampleDrawing, HoldsTheRoadOutlineDimensionsAndArrows) {
+  const TTxFigureSet& root = *Doc->FFigures;
+  ASSERT_EQ(root.LayerCount(), 4);
+  EXPECT_EQ(root.LayerList(0)->Count(), 7);
+  EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(0)), 7);
+  EXPECT_EQ(root.LayerList(1)->Count(), 5);
+  EXPECT_EQ(CountOf<TConstructionLine>(*root.LayerList(1)), 5);
+  EXPECT_EQ(root.LayerList(2)->Count(), 2);
+  EXPECT_EQ(CountOf<TArrowLine>(*root.LayerList(2)), 2);
+  EXPECT_EQ(root.LayerList(3)->Count(), 2);
+  EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(3)), 2);
+}
+
+TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
+  // An A3 sheet at 1:500: a quarter metre per unit, 210 m x 148.5 m.
+  EXPECT_EQ(Doc->FScale, 0.25);
+  EXPECT_EQ(Doc->FFigures->FWidth, 840);
+  EXPECT_EQ(Doc->FFigures->FHeight, 594);
+  const TTxCollectFigure& dims = *Doc->FFigures->LayerList(2);
+  std::vector<std::string> texts;
+  for (int i = 0; i < dims.Count(); ++i) {
+    const auto* d = dynamic_cast<const TArrowLine*>(dims.Figures(i));
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->FBzLines.size(), 1u);
+    EXPECT_TRUE(d->FBzLines[0].AutoCalText);
+    texts.push_back(d->FBzLines[0].Text);
+  }
+  // Index 0 is the topmost, the last added: the west side, then the south.
+  EXPECT_EQ(texts, (std::vector<std::string>{"80.000", "120.000"}));
+}
+
+TEST_F(SampleDrawing, WritingItBackGivesTheSameImage) {
+  const fs::path copy = fs::temp_directory_path() / ("plandeck-sample-" + std::to_string(::getpid()) + ".gck");
+  WriteDrawingFile(copy.string(), File);
+  const auto written = Inflated(copy.string());
+  fs::remove(copy);
+  EXPECT_EQ(written, Inflated(kSample));
+}
