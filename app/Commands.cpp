@@ -92,6 +92,13 @@ std::vector<TCustomFigure*> SelectedFigures(TDrawView& View) {
   return out;
 }
 
+std::vector<TCustomFigure*> TextFigures(TDrawView& View) {
+  std::vector<TCustomFigure*> out;
+  for (TCustomFigure* f : SelectedFigures(View))
+    if (TextClassOf(*f)) out.push_back(f);
+  return out;
+}
+
 // One ovEdit step for the selection, the change on every figure, a repaint
 // of the changed figures in every view, and the modified flag.
 void EditSelection(TDrawView& View, const std::vector<TCustomFigure*>& Figures,
@@ -238,9 +245,8 @@ void FillColorCommand(TDrawView& View, std::optional<unsigned> Color) {
 }
 
 void FontColorCommand(TDrawView& View, unsigned Color) {
-  EditSelection(View, SelectedFigures(View), [Color](TCustomFigure& f) {
-    if (TMyFont* font = TextFontOf(f)) font->FColor = Color;
-  });
+  // Nothing to record when no selected figure carries text.
+  EditSelection(View, TextFigures(View), [Color](TCustomFigure& f) { TextFontOf(f)->FColor = Color; });
 }
 
 std::optional<unsigned> SelectionPenColor(TDrawView& View) {
@@ -283,9 +289,7 @@ void FillCommand(TDrawView& View, QWidget*) {
 }
 
 void FontCommand(TDrawView& View, QWidget* Parent) {
-  std::vector<TCustomFigure*> texts;
-  for (TCustomFigure* f : SelectedFigures(View))
-    if (TextFontOf(*f)) texts.push_back(f);
+  const std::vector<TCustomFigure*> texts = TextFigures(View);
   if (texts.empty()) return;
   // The dialog shows the size on the sheet: the stored height times the item's scale.
   QFont font = ToQFont(*TextFontOf(*texts.front()), texts.front()->GetScale());
@@ -296,9 +300,8 @@ void FontCommand(TDrawView& View, QWidget* Parent) {
     font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
   }
   if (!ok) return;
-  EditSelection(View, SelectedFigures(View), [&font](TCustomFigure& f) {
+  EditSelection(View, texts, [&font](TCustomFigure& f) {
     const TTextClass* c = TextClassOf(f);
-    if (!c) return;
     TMyFont chosen;
     chosen.Assign(*c->Font(f));
     FromQFont(font, chosen);

@@ -593,8 +593,13 @@ TEST_F(CommandsTest, FontColourReachesOnlyTextBearingFigures) {
   EXPECT_EQ(line->FPen.Color, linePen);
   EXPECT_EQ(TextFontOf(*line), nullptr);
   EXPECT_EQ(SelectionFontColor(*view), 0x0000FFu);
+  // Only the line selected: no font to show, and nothing to record.
   view->Select(line, false);
   EXPECT_EQ(SelectionFontColor(*view), std::nullopt);
+  doc.SetModifiedFlag(false);
+  FontColorCommand(*view, 0x00FF00u);
+  EXPECT_EQ(UndoCount(), 0);
+  EXPECT_FALSE(doc.GetModifiedFlag());
 }
 
 // ---- pen style, fill and font
