@@ -99,5 +99,5 @@ TEST_F(SampleDrawing, WritingItBackGivesTheSameImage) {
   WriteDrawingFile(copy.string(), File);
   const auto written = Inflated(copy.string());
   fs::remove(copy);
-  EXPECT_EQ(written, Inflated(kSample));
+  EXPECT_EQ(written, Inflated(kSample)) << "the file format moved on: rebuild the sample with make_sample";
 }
