@@ -5,13 +5,7 @@
 #include "app/Commands.h"
 #include "app/MainForm.h"
 #include "app/ToolWindows.h"
-#include "docview/ClipboardBlock.h"
-#include "docview/Environment.h"
-#include "docview/FiguresDoc.h"
-#include "figures/FigureSet.h"
-#include "figures/LineFigures.h"
 #include "platform/System.h"
-#include "tools/ToolList.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -24,13 +18,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Plandeck");
   QApplication::setApplicationDisplayName("Plandeck");
   InitScreenLogPixels();
-  RegisterFigureClasses();
-  RegisterLineFigureClasses();
-  RegisterDocumentClasses();
-  RegisterEnvironmentClasses();
-  RegisterClipboardBlockClass();
-  RegisterTools();
-  InstallToolListFactory();
+  RegisterPlandeckClasses();
   RegisterPropertyDialogs();
 
   auto splash = std::make_unique<TSplashWindow>();

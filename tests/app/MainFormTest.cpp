@@ -464,6 +464,28 @@ TEST_F(MainFormTest, IdleUpdateFollowsTheActiveDrawing) {
   EXPECT_TRUE(form->ToolBar(3)->isHidden());
 }
 
+TEST_F(MainFormTest, IndexAndNavigatorWindowsShowTheActiveDrawing) {
+  TDef_Tx* tx = NewDrawing();
+  ASSERT_TRUE(form->IndexWindow().isHidden());
+  Trigger("mi_ToolIndex");
+  EXPECT_TRUE(form->IndexWindow().isVisible());
+  EXPECT_EQ(form->IndexWindow().windowTitle(), "索引列表");
+  EXPECT_EQ(form->IndexWindow().IndexView().Document(), tx->Document());
+  Trigger("A_Arial");
+  EXPECT_TRUE(form->ArialWindow().isVisible());
+  EXPECT_EQ(form->ArialWindow().windowTitle(), "导航器");
+  EXPECT_EQ(form->ArialWindow().ArialView().Document(), tx->Document());
+  // A second drawing takes both over at the next idle moment.
+  TDef_Tx* second = NewDrawing();
+  form->IdleUpdate();
+  EXPECT_EQ(form->IndexWindow().IndexView().Document(), second->Document());
+  EXPECT_EQ(form->ArialWindow().ArialView().Document(), second->Document());
+  // The index window's own button adds a layer to the active drawing.
+  const int layers = second->Document()->FFigures->LayerCount();
+  form->IndexWindow().Button(0)->trigger();
+  EXPECT_EQ(second->Document()->FFigures->LayerCount(), layers + 1);
+}
+
 // ---- a whole session
 
 TEST_F(MainFormTest, SmokeDrawSaveCloseReopenKeepsTheLine) {
