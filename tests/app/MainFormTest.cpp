@@ -11,6 +11,7 @@
 #include "figures/LineFigures.h"
 #include "platform/FileDialog.h"
 #include "platform/System.h"
+#include "tools/MultiPointTools.h"
 #include "tools/ToolList.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QRegularExpression>
+#include <QStatusTipEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -214,6 +217,14 @@ TEST_F(MainFormTest, OpenActionUsesTheDesignFilterAndOpensTheChosenDrawing) {
 
 // ---- recent files
 
+TEST_F(MainFormTest, ARecentDxfFileThatIsGoneSaysSo) {
+  TScopedMessageAnswer answer(mrOk);
+  form->OpenRecentFile(Path("old.DXF"));
+  ASSERT_EQ(answer.Asked().size(), 1u);
+  EXPECT_EQ(answer.Asked()[0].Text, "文件不存在！");
+  EXPECT_TRUE(form->Drawings().empty());
+}
+
 TEST_F(MainFormTest, AClosedSavedDrawingJoinsTheRecentFilesAndTheListCanBeCleaned) {
   const std::string a = Path("a.GCK");
   WriteDrawing(a);
@@ -286,6 +297,41 @@ TEST_F(MainFormTest, RedoEmptiesTheSelectionAndRedoesTheUndoneStep) {
   Trigger("A_Redo");
   EXPECT_EQ(Figures(*tx).size(), 2u);
   EXPECT_FALSE(v.IsSelected(kept));
+}
+
+TEST_F(MainFormTest, MirrorPreparesTheMirrorToolWithTheSelectionAsSources) {
+  TDef_Tx* tx = NewDrawing();
+  TDrawView& v = tx->DrawView();
+  auto line = std::make_unique<TTxLine>();
+  line->FZd = {40, 30};
+  TTxLine* raw = line.get();
+  tx->Document()->Add(std::move(line), TPoint{0, 0}, &v);
+  Trigger("A_Move");
+  v.Select(raw, false);
+  Trigger("TB_Mirror");
+  EXPECT_TRUE(dynamic_cast<TMirrorTool*>(v.CurrentTool()));
+  EXPECT_EQ(v.Selection().Count(), 0);
+  ASSERT_EQ(v.FTempList.Count(), 1);
+  EXPECT_EQ(v.FTempList.Items(0), raw);
+  auto* block = dynamic_cast<TCustomFigureSet*>(v.CurrentItem());
+  ASSERT_TRUE(block);
+  ASSERT_EQ(block->FFigures->Count(), 1);
+  EXPECT_NE(block->FFigures->Figures(0), raw);
+}
+
+// ---- status bar
+
+TEST_F(MainFormTest, HintsGoToTheFirstPanelAndTheMousePositionToTheSecond) {
+  TDef_Tx* tx = NewDrawing();
+  QStatusTipEvent tip(QString::fromUtf8("关闭当前工程"));
+  QApplication::sendEvent(form.get(), &tip);
+  EXPECT_EQ(form->StatusBar().PanelText(0), QString::fromUtf8("关闭当前工程"));
+  QWidget* port = tx->DrawView().viewport();
+  const QPointF p(200, 150);
+  QMouseEvent move(QEvent::MouseMove, p, port->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &move);
+  EXPECT_TRUE(QRegularExpression("^-?\\d+\\.\\d,-?\\d+\\.\\d$").match(form->StatusBar().PanelText(1)).hasMatch())
+      << form->StatusBar().PanelText(1).toStdString();
 }
 
 // ---- orthogonal mode
