@@ -319,6 +319,27 @@ TEST_F(MainFormTest, MirrorPreparesTheMirrorToolWithTheSelectionAsSources) {
   EXPECT_NE(block->FFigures->Figures(0), raw);
 }
 
+TEST_F(MainFormTest, ThePenColourButtonColoursTheSelectionAndShowsItsColourBeforeDroppingDown) {
+  TDef_Tx* tx = NewDrawing();
+  TDrawView& v = tx->DrawView();
+  auto line = std::make_unique<TTxLine>();
+  TTxLine* raw = line.get();
+  tx->Document()->Add(std::move(line), TPoint{0, 0}, &v);
+  Trigger("A_Move");
+  v.Select(raw, false);
+  auto* pen = form->ToolBar(4)->findChild<TColorButton*>("TB_PenColor");
+  ASSERT_TRUE(pen);
+  ASSERT_TRUE(pen->Chosen && pen->Current);
+  pen->Chosen(RGB(255, 0, 0));
+  EXPECT_EQ(raw->FPen.Color, RGB(255, 0, 0));
+  raw->FPen.Color = RGB(0, 128, 0);
+  EXPECT_EQ(pen->Current(), std::optional<unsigned>(RGB(0, 128, 0)));
+  // The fill button starts in its no-colour state.
+  auto* fill = form->ToolBar(4)->findChild<TColorButton*>("TB_FillColor");
+  ASSERT_TRUE(fill);
+  EXPECT_FALSE(fill->ShownColor().has_value());
+}
+
 // ---- status bar
 
 TEST_F(MainFormTest, HintsGoToTheFirstPanelAndTheMousePositionToTheSecond) {
