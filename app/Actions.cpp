@@ -104,8 +104,8 @@ const std::vector<TActionDef>& MenuItemTable() {
   static const std::vector<TActionDef> table = {
       Cmd("mi_FileSaveAs", "另存为(&A)...", "另存为", "", &M::SaveAsExecute),
       Cmd("mi_FileProperties", "图形属性(&I)", "图形属性", "", &M::FilePropertiesExecute),
-      Later("mi_EditCopyPicture", "复制图片", "复制图片", "Ctrl+Alt+C"),
-      Later("mi_EditCopyOuterPicture", "复制外部图片", "复制外部图片"),
+      Cmd("mi_EditCopyPicture", "复制图片", "复制图片", "Ctrl+Alt+C", &M::CopyPictureExecute),
+      Cmd("mi_EditCopyOuterPicture", "复制外部图片", "复制外部图片", "", &M::CopyOuterPictureExecute),
       Cmd("mi_EditPastePicture", "粘贴图片", "粘贴图片", "Ctrl+Alt+V", &M::PastePictureExecute),
       Cmd("mi_EditSelectAll", "全选(&A)", "全选", "Ctrl+A", &M::SelectAllExecute),
       Cmd("mi_ViewNormal", "常用", "常用工具栏", "", &M::ViewNormalExecute),

@@ -5,6 +5,7 @@
 
 #include "app/Commands.h"
 #include "app/EditDialogs.h"
+#include "app/ScreenCapture.h"
 #include "app/ToolWindows.h"
 #include "docview/Environment.h"
 #include "figures/FigureSet.h"
@@ -12,9 +13,11 @@
 #include "platform/FileDialog.h"
 #include "platform/System.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -117,6 +120,20 @@ void TMainForm::PasteExecute() {
 
 void TMainForm::PastePictureExecute() {
   if (TDrawView* v = View()) v->OnEditPastePicture();
+}
+
+void TMainForm::CopyPictureExecute() { CopyPictureCommand(this); }
+
+void TMainForm::CopyOuterPictureExecute() {
+  // The program steps aside so the screen behind it can be taken.
+  const Qt::WindowStates old = windowState();
+  showMinimized();
+  QEventLoop wait;
+  QTimer::singleShot(500, &wait, &QEventLoop::quit);
+  wait.exec();
+  CopyPictureCommand(nullptr);
+  setWindowState(old);
+  show();
 }
 
 void TMainForm::DeleteExecute() {

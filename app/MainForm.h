@@ -99,6 +99,8 @@ public:
   void CopyExecute();
   void PasteExecute();
   void PastePictureExecute();
+  void CopyPictureExecute();
+  void CopyOuterPictureExecute();
   void DeleteExecute();
   void SelectAllExecute();
   void ZoomExtendsExecute();

@@ -72,6 +72,7 @@ TArial::TArial(QWidget* Parent) : QDockWidget(QString::fromUtf8("导航器"), Pa
 
 TAboutBox::TAboutBox(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QString::fromUtf8("关于"));
+  setMinimumWidth(360);
   auto* column = new QVBoxLayout(this);
   auto* title = new QLabel("Plandeck", this);
   QFont f = title->font();

@@ -5,6 +5,7 @@
 
 #include "app/Actions.h"
 #include "app/MainForm.h"
+#include "app/ScreenCapture.h"
 #include "app/ToolWindows.h"
 #include "docview/Environment.h"
 #include "docview/FiguresDoc.h"
@@ -15,6 +16,7 @@
 #include "tools/ToolList.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -338,6 +340,20 @@ TEST_F(MainFormTest, ThePenColourButtonColoursTheSelectionAndShowsItsColourBefor
   auto* fill = form->ToolBar(4)->findChild<TColorButton*>("TB_FillColor");
   ASSERT_TRUE(fill);
   EXPECT_FALSE(fill->ShownColor().has_value());
+}
+
+TEST_F(MainFormTest, ScreenCaptureCopiesTheChosenAreaToTheClipboard) {
+  QImage screen(64, 48, QImage::Format_RGB32);
+  screen.fill(Qt::white);
+  screen.setPixel(10, 5, qRgb(255, 0, 0));
+  ASSERT_TRUE(CopyScreenArea(screen, QRect(10, 5, 20, 10)));
+  const QImage copied = QGuiApplication::clipboard()->image();
+  ASSERT_EQ(copied.size(), QSize(20, 10));
+  EXPECT_EQ(QColor(copied.pixel(0, 0)), QColor(255, 0, 0));
+  EXPECT_EQ(QColor(copied.pixel(1, 0)), QColor(255, 255, 255));
+  // An area off the screen copies nothing.
+  EXPECT_FALSE(CopyScreenArea(screen, QRect(100, 100, 5, 5)));
+  EXPECT_FALSE(CopyScreenArea(QImage(), QRect(0, 0, 5, 5)));
 }
 
 // ---- status bar
