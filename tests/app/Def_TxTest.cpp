@@ -20,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 
@@ -437,6 +438,17 @@ TEST_F(DrawingWindowTest, CancelKeepsTheWindowOpenInsideTheMdiArea) {
   EXPECT_TRUE(alive.isNull());
 }
 
+TEST_F(DrawingWindowTest, SavingCaptionsTheChildWindowWithTheFileName) {
+  QMdiArea area;
+  auto* w = new TDef_Tx(host);
+  w->IsNew = true;
+  w->NewFile("NONAME1", 400, 300, 1);
+  w->setWindowTitle("NONAME1");
+  QMdiSubWindow* sub = area.addSubWindow(w);
+  SaveNewAs(*w, Path("captioned"));
+  EXPECT_EQ(sub->windowTitle().toStdString(), Path("captioned.GCK"));
+}
+
 TEST_F(DrawingWindowTest, YesWithSaveAsCancelledKeepsTheWindowOpen) {
   auto w = NewWindow();
   AddLine(*w, {0, 0}, {5, 5});
@@ -749,6 +761,22 @@ TEST_F(DrawingWindowTest, MouseMoveShowsTheDrawingPositionInUserUnits) {
   w.DrawView().MouseMove({}, client);
   ASSERT_FALSE(positions.empty());
   EXPECT_EQ(positions.back(), expected);
+}
+
+TEST_F(DrawingWindowTest, MouseEventsOfTheViewReachTheWindow) {
+  auto w = NewWindow();
+  TTxLine* line = AddLine(*w, {10, 10}, {100, 10});
+  w->DrawView().Select(line, false);
+  QWidget* viewport = w->DrawView().viewport();
+  const QPointF at(80, 70);
+  QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &move);
+  EXPECT_EQ(positions.size(), 1u);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &release);
+  EXPECT_TRUE(w->FigureMenu().isVisible());
+  w->FigureMenu().hide();
 }
 
 TEST_F(DrawingWindowTest, F8TogglesOrthogonalModeAndRepaintsTheStatusBar) {
