@@ -306,13 +306,26 @@ void TCustomFigure::AssignTo(TPersistent& Dest) const {
     d->SetFillItem(nullptr);
 }
 
+void TCustomFigure::Invalidate() {
+  NoteChanged();
+  TDocItem::Invalidate();
+}
+
+void TCustomFigure::NoteChanged() const {
+  const TCustomFigure* top = this;
+  while (top->FParent) top = top->FParent;
+  if (auto* root = dynamic_cast<const TTxFigureSet*>(top)) ++root->FGeneration;
+}
+
 void TCustomFigure::Modified() {
+  NoteChanged();
   if (FChanging) return;
   TChangingGuard guard(*this);
   Refresh();
 }
 
 void TCustomFigure::Refresh() {
+  NoteChanged();
   if (FFillItem) {
     TCustomFigureSet* top = FParent;
     while (top && top->FParent) top = top->FParent;
@@ -388,6 +401,7 @@ double TCustomFigure::TransSysV(double V) const { return V / (FDocument ? FDocum
 std::unique_ptr<TRegion> TCustomFigure::GetRegion() { return nullptr; }
 std::unique_ptr<TRegion> TCustomFigure::GetClientRegion(TCanvas&) { return nullptr; }
 bool TCustomFigure::Selected(Tpt, double) const { return false; }
+bool TCustomFigure::HitBounds(double, TDBox&) const { return false; }
 void TCustomFigure::CreateByRefPoint(TTxCollectFound&) {}
 void TCustomFigure::Explode(TCustomFigureSet&) {}
 void TCustomFigure::FigureMirror(TBx) {}

@@ -29,6 +29,11 @@ struct TShowPlace {
   TFigureView* View = nullptr;
 };
 
+// A logical rectangle in doubles: where a figure can be hit.
+struct TDBox {
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
 // Dash tables in logical units: positive entries are drawn, negative ones skipped.
 extern const std::int32_t DotLine[2];
 extern const std::int32_t DashLine[2];
@@ -96,6 +101,7 @@ public:
   void ReadData(TReader& Reader) override;
   void WriteData(TWriter& Writer) override;
   void AssignTo(TPersistent& Dest) const override;
+  void Invalidate() override;
   void Modified() override;
   void Refresh() override;
   void Loaded() override;
@@ -122,6 +128,13 @@ public:
   virtual void DrawLine(Tpt P1, Tpt P2, TCanvas& Canvas);
   virtual bool GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                                TPointLxSet KindSet);
+  // A logical rectangle outside which Selected(P, Factor) is never true, or
+  // false when the figure cannot say; the drawing's spatial index uses it.
+  virtual bool HitBounds(double Factor, TDBox& Box) const;
+
+  // Tells the drawing root that a figure of it changed, so what it derived
+  // from its figures (the spatial index) is worked out again.
+  void NoteChanged() const;
 
   // Transforms between the local frame (the parent set's) and logical units.
   double GetAbsParentScale() const;

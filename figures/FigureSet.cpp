@@ -68,6 +68,12 @@ void SetLayerFlag(std::string& Entry, int Flag) { Entry = LayerName(Entry) + "="
 
 PLANDECK_DEFINE_CLASS(TTxCollectFigure, TUndoSaveComponentList)
 
+namespace {
+void NoteListChanged(const TMyPersistent* Owner) {
+  if (auto* set = dynamic_cast<const TCustomFigure*>(Owner)) set->NoteChanged();
+}
+}  // namespace
+
 void TTxCollectFigure::ReadData(TReader& Reader) {
   TReader::TNestingGuard nesting(Reader);
   Reader.ReadListBegin();
@@ -83,11 +89,34 @@ void TTxCollectFigure::ReadData(TReader& Reader) {
 void TTxCollectFigure::Add(std::unique_ptr<TMyPersistent> Item) {
   if (!dynamic_cast<TCustomFigure*>(Item.get())) throw std::invalid_argument("a layer holds figures only");
   TUndoSaveComponentList::Add(std::move(Item));
+  NoteListChanged(FOwner);
 }
 
 void TTxCollectFigure::Insert(int Index, std::unique_ptr<TMyPersistent> Item) {
   if (!dynamic_cast<TCustomFigure*>(Item.get())) throw std::invalid_argument("a layer holds figures only");
   TUndoSaveComponentList::Insert(Index, std::move(Item));
+  NoteListChanged(FOwner);
+}
+
+void TTxCollectFigure::Clear() {
+  TUndoSaveComponentList::Clear();
+  NoteListChanged(FOwner);
+}
+
+void TTxCollectFigure::Delete(int Index) {
+  TUndoSaveComponentList::Delete(Index);
+  NoteListChanged(FOwner);
+}
+
+std::unique_ptr<TMyPersistent> TTxCollectFigure::Remove(TMyPersistent* Item) {
+  auto out = TUndoSaveComponentList::Remove(Item);
+  NoteListChanged(FOwner);
+  return out;
+}
+
+void TTxCollectFigure::Move(int CurIndex, int NewIndex) {
+  TUndoSaveComponentList::Move(CurIndex, NewIndex);
+  NoteListChanged(FOwner);
 }
 
 void TTxCollectFigure::Paint(TShowPlace& ShowPlace) {
@@ -244,11 +273,15 @@ void TCustomFigureSet::Paint(TShowPlace& ShowPlace) {
     ~TFrameScope() { Slot = nullptr; }
   } scope{FPaintFrame};
   FPaintFrame = &frame;
-  for (TLayer& layer : FLayers) {
+  for (int l = 0; l < LayerCount(); ++l) {
+    TLayer& layer = FLayers[static_cast<std::size_t>(l)];
     const int flag = LayerFlag(layer.Entry);
-    if (flag == lfVisible || flag == lfCurrent || flag == lfLocked) layer.List->Paint(ShowPlace);
+    if (flag == lfVisible || flag == lfCurrent || flag == lfLocked)
+      if (!PaintLayerIndexed(l, ShowPlace)) layer.List->Paint(ShowPlace);
   }
 }
+
+bool TCustomFigureSet::PaintLayerIndexed(int, TShowPlace&) { return false; }
 
 bool TCustomFigureSet::Selected(Tpt P, double) const {
   const Tpt p = xyTransAbsPt(P.x, P.y);
@@ -531,7 +564,79 @@ void TTxFigureSet::TransSysPt(Tpt P, Tpt& Q) const { Q = {TransSysV(P.x), TransS
 double TTxFigureSet::TransUserV(double V) const { return V * (FDocument ? FDocument->GetDocScale() : 1.0); }
 double TTxFigureSet::TransSysV(double V) const { return V / (FDocument ? FDocument->GetDocScale() : 1.0); }
 
+TFigureIndexKey TTxFigureSet::IndexKey(double Factor) const {
+  TFigureIndexKey k;
+  k.ViewState = FViewState;
+  k.Scale = GetScale();
+  k.Xzjd = FXzJd;
+  k.Absx = FAbsx;
+  k.Absy = FAbsy;
+  k.Ydx = FYd.x;
+  k.Ydy = FYd.y;
+  k.Factor = Factor;
+  k.Generation = FGeneration;
+  for (const TLayer& layer : FLayers) {
+    k.Lists.push_back(layer.List.get());
+    k.Counts.push_back(layer.List ? layer.List->Count() : 0);
+  }
+  return k;
+}
+
+const TFigureIndex* TTxFigureSet::CurrentIndex(double Factor) {
+  // A drawing inside another follows its ancestors' mapping too, which the
+  // key does not hold: only the top root keeps an index.
+  if (!FUseSpatialIndex || FParent) return nullptr;
+  for (const TLayer& layer : FLayers)
+    if (!layer.List) return nullptr;
+  TFigureIndexKey key = IndexKey(Factor);
+  if (FIndex && key == FIndexKey) return FIndex.get();
+  if (!FHaveLastAsked || !(key == FLastAsked)) {
+    FLastAsked = std::move(key);
+    FHaveLastAsked = true;
+    return nullptr;
+  }
+  std::vector<TTxCollectFigure*> lists;
+  for (const TLayer& layer : FLayers) lists.push_back(layer.List.get());
+  FIndex = std::make_unique<TFigureIndex>(lists, Factor);
+  FIndexKey = std::move(key);
+  return FIndex.get();
+}
+
+void TTxFigureSet::Paint(TShowPlace& ShowPlace) {
+  // One question per paint, not per layer. Painting does not depend on the
+  // hit factor: ask with the one last used, so one index serves both.
+  const TFigureIndex* index = ShowPlace.AClipRect.IsEmpty() ? nullptr : CurrentIndex(FIndexFactor);
+  struct TScope {
+    const TFigureIndex*& Slot;
+    ~TScope() { Slot = nullptr; }
+  } scope{FPaintIndex};
+  FPaintIndex = index;
+  TCustomFigureSet::Paint(ShowPlace);
+}
+
+bool TTxFigureSet::PaintLayerIndexed(int Layer, TShowPlace& ShowPlace) {
+  if (!FPaintIndex || ShowPlace.AClipRect.IsEmpty()) return false;
+  // Figures may change while they paint (a dimension text is measured): the
+  // candidates are taken before the first is drawn.
+  std::vector<TCustomFigure*> figures;
+  if (!FPaintIndex->PaintCandidates(Layer, ShowPlace.AClipRect, figures)) return false;
+  for (TCustomFigure* f : figures) f->Draw(ShowPlace);
+  return true;
+}
+
 TCustomFigure* TTxFigureSet::SelectFigure(Tpt P, const TMetaClass* AClass, double Factor) {
+  if (const TFigureIndex* index = CurrentIndex(Factor)) {
+    FIndexFactor = Factor;
+    for (int l = LayerCount() - 1; l >= 0; --l) {
+      const int flag = LayerFlag(FLayers[static_cast<std::size_t>(l)].Entry);
+      if (flag != lfVisible && flag != lfCurrent) continue;
+      index->HitCandidates(l, P, FCandidates);
+      for (TCustomFigure* f : FCandidates)
+        if ((!AClass || f->InheritsFrom(*AClass)) && f->Selected(P, Factor)) return f;
+    }
+    if (AClass == &TTxFigureSet::StaticClass() && Selected(P, Factor)) return this;
+    return nullptr;
+  }
   for (int l = LayerCount() - 1; l >= 0; --l) {
     const TLayer& layer = FLayers[static_cast<std::size_t>(l)];
     const int flag = LayerFlag(layer.Entry);

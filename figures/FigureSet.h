@@ -4,6 +4,7 @@
 // management and undo history.
 
 #include "figures/Figure.h"
+#include "figures/FigureIndex.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,11 @@ public:
   void ReadData(TReader& Reader) override;
   void Add(std::unique_ptr<TMyPersistent> Item) override;
   void Insert(int Index, std::unique_ptr<TMyPersistent> Item) override;
+  // Every change of the list is told to the drawing root.
+  void Clear() override;
+  void Delete(int Index) override;
+  std::unique_ptr<TMyPersistent> Remove(TMyPersistent* Item) override;
+  void Move(int CurIndex, int NewIndex) override;
 
   TCustomFigure* Figures(int Index) const { return static_cast<TCustomFigure*>(Items(Index)); }
   void Paint(TShowPlace& ShowPlace);
@@ -114,6 +120,9 @@ public:
   const TLogFrame* FPaintFrame = nullptr;
 
 protected:
+  // Paints one layer's figures that meet the clip; false leaves the layer
+  // to the plain loop.
+  virtual bool PaintLayerIndexed(int Layer, TShowPlace& ShowPlace);
   std::unique_ptr<TTxCollectFigure> NewLayerList();
   // Parent and document of every figure of List become this set's.
   void AdoptFigures(TTxCollectFigure& List);
@@ -188,6 +197,7 @@ public:
   double TransUserV(double V) const override;
   double TransSysV(double V) const override;
   TCustomFigure* SelectFigure(Tpt P, const TMetaClass* AClass, double Factor) override;
+  void Paint(TShowPlace& ShowPlace) override;
 
   void GetCurLayerName(std::string& Name) const;
   void RefreshLayers(const std::vector<TLayerRef>& List);
@@ -233,8 +243,17 @@ public:
   std::int32_t FHorzPageAlign = 0;
   std::int32_t FVertPageAlign = 0;
 
+  // Memory only. Counts changes of the figures below the root (see
+  // NoteChanged); the spatial index is valid for one value of it.
+  mutable std::uint64_t FGeneration = 0;
+  // Off: painting and hit tests take the plain loops (tests compare both).
+  bool FUseSpatialIndex = true;
+  // Whether the index is built for the present state and this hit factor.
+  bool SpatialIndexCurrent(double Factor) const { return FIndex && IndexKey(Factor) == FIndexKey; }
+
 protected:
   void FreeingFigures(const std::vector<TMyPersistent*>& Figures) override;
+  bool PaintLayerIndexed(int Layer, TShowPlace& ShowPlace) override;
 
 private:
   int UndoLimit() const;
@@ -244,6 +263,18 @@ private:
   // One undo or redo step from From to To.
   void Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From, std::vector<std::unique_ptr<TUndoRedoItem>>& To,
             TFigureView* View, bool IsRedo);
+  // The index for the present state, or none. It is built only once the
+  // same state is asked about twice, so a drag that changes a figure at
+  // every step keeps the plain loops instead of rebuilding each time.
+  const TFigureIndex* CurrentIndex(double Factor);
+  TFigureIndexKey IndexKey(double Factor) const;
+  std::unique_ptr<TFigureIndex> FIndex;
+  TFigureIndexKey FIndexKey;
+  TFigureIndexKey FLastAsked;
+  bool FHaveLastAsked = false;
+  double FIndexFactor = 1.0;  // the hit factor the index was last built for
+  std::vector<TCustomFigure*> FCandidates;
+  const TFigureIndex* FPaintIndex = nullptr;  // only while painting
   std::uint64_t FRemoveSerial = 0;
   std::vector<std::unique_ptr<TUndoRedoItem>> FUndoList;
   std::vector<std::unique_ptr<TUndoRedoItem>> FRedoList;

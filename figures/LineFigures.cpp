@@ -216,6 +216,23 @@ void TCustomTxLine::AssignTo(TPersistent& Dest) const {
   d->FFillArrow = FFillArrow;
 }
 
+namespace {
+
+// Where pjjbx(P, segment A-B, ShowScale) can be true, as a logical box: the
+// pick distance round the segment, and the thin ellipse of pinbx.
+bool SegmentHitBounds(const TCustomFigure& F, Tpt A, Tpt B, double ShowScale, TDBox& Box) {
+  if (!(ShowScale > 0)) return false;
+  const double len = Dist(A, B);
+  const double reach = std::max(PickPixels / ShowScale, std::sqrt(len * EPS / 2 + EPS * EPS)) + EPS;
+  const Tpt a = F.xyTransLogPt(A.x, A.y), b = F.xyTransLogPt(B.x, B.y);
+  // Mapping keeps distances up to the scale; one unit more for rounding.
+  const double r = reach * F.GetAbsParentScale() + 1;
+  Box = {std::min(a.x, b.x) - r, std::min(a.y, b.y) - r, std::max(a.x, b.x) + r, std::max(a.y, b.y) + r};
+  return std::isfinite(r);
+}
+
+}  // namespace
+
 void TCustomTxLine::CalcPositionRect(TRect& Rect) const {
   // All four corners: under a turned parent two would not cover the line.
   const double x0 = std::min(FQd.x, FZd.x) - 5, x1 = std::max(FQd.x, FZd.x) + 5;
@@ -274,6 +291,10 @@ void TCustomTxLine::Paint(TShowPlace& ShowPlace) {
 
 bool TCustomTxLine::Selected(Tpt P, double Factor) const {
   return pjjbx(xyTransAbsPt(P.x, P.y), pptobx(FQd, FZd), Factor);
+}
+
+bool TCustomTxLine::HitBounds(double Factor, TDBox& Box) const {
+  return SegmentHitBounds(*this, FQd, FZd, Factor, Box);
 }
 
 void TCustomTxLine::CreateByRefPoint(std::span<const Tpt> Points) {
@@ -748,6 +769,10 @@ bool TCustomArrowLine::Selected(Tpt P, double) const {
   return pjjbx(xyTransAbsPt(P.x, P.y), pptobx(FQd, FZd), GetAbsParentScale());
 }
 
+bool TCustomArrowLine::HitBounds(double, TDBox& Box) const {
+  return SegmentHitBounds(*this, FQd, FZd, GetAbsParentScale(), Box);
+}
+
 void TCustomArrowLine::Explode(TCustomFigureSet& Set) {
   FQd = ExplodePt(FQd, Set);
   FZd = ExplodePt(FZd, Set);
@@ -1109,6 +1134,16 @@ bool TCustomConstructionLine::Selected(Tpt P, double Factor) const {
   if (!inSweep) return false;
   const double t = std::max(TransAbsV(FPen.Width * Factor) / 2, 10.0);
   return std::abs(Dist(p, FYx) - GetScale() * FBj) < t;
+}
+
+bool TCustomConstructionLine::HitBounds(double Factor, TDBox& Box) const {
+  if (!IsArcForm()) return SegmentHitBounds(*this, FQd, FZd, Factor, Box);
+  // Within t of the circle: inside the circle's square grown by t.
+  const double t = std::max(TransAbsV(FPen.Width * Factor) / 2, 10.0);
+  const double r = (std::abs(GetScale() * FBj) + t) * GetAbsParentScale() + 1;
+  const Tpt c = xyTransLogPt(FYx.x, FYx.y);
+  Box = {c.x - r, c.y - r, c.x + r, c.y + r};
+  return std::isfinite(r);
 }
 
 void TCustomConstructionLine::CreateByRefPoint(std::span<const Tpt> Points) {

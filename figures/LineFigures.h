@@ -31,6 +31,7 @@ public:
   void MoveByOffset(double Dx, double Dy) override;
   void Paint(TShowPlace& ShowPlace) override;
   bool Selected(Tpt P, double Factor) const override;
+  bool HitBounds(double Factor, TDBox& Box) const override;
   using TCustomFigure::CreateByRefPoint;
   // The first two points become the ends; fewer change nothing.
   void CreateByRefPoint(std::span<const Tpt> Points);
@@ -96,6 +97,7 @@ public:
   bool RealTimeAddPoint(Tpt P, TFigureView* View) override;
   bool RealTimeDeletePoint(Tpt P, TFigureView* View) override;
   bool Selected(Tpt P, double Factor) const override;
+  bool HitBounds(double Factor, TDBox& Box) const override;
   void Explode(TCustomFigureSet& Set) override;
   void FigureMirror(TBx Line) override;
   bool GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
@@ -164,6 +166,7 @@ public:
   void MoveByOffset(double Dx, double Dy) override;
   void Paint(TShowPlace& ShowPlace) override;
   bool Selected(Tpt P, double Factor) const override;
+  bool HitBounds(double Factor, TDBox& Box) const override;
   using TCustomFigure::CreateByRefPoint;
   void CreateByRefPoint(std::span<const Tpt> Points);
   void Explode(TCustomFigureSet& Set) override;
