@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -44,6 +46,24 @@ TPoint PosOf(const QMouseEvent* E) {
 }
 
 QRect ToQRect(const TRect& R) { return QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); }
+
+// Moves the pixels of a 32-bit image by (Dx, Dy); what moves out is lost,
+// what is uncovered keeps its old pixels.
+void ShiftImage(QImage& Image, int Dx, int Dy) {
+  const int w = Image.width(), h = Image.height();
+  const int cols = w - std::abs(Dx), rows = h - std::abs(Dy);
+  if (cols <= 0 || rows <= 0 || Image.depth() != 32) return;
+  uchar* bits = Image.bits();
+  const qsizetype bpl = Image.bytesPerLine();
+  const int from = Dx >= 0 ? 0 : -Dx, to = Dx >= 0 ? Dx : 0;
+  auto row = [&](int y) {
+    std::memmove(bits + y * bpl + to * 4, bits + (y - Dy) * bpl + from * 4, std::size_t(cols) * 4);
+  };
+  if (Dy > 0)
+    for (int y = h - 1; y >= Dy; --y) row(y);
+  else
+    for (int y = 0; y < h + Dy; ++y) row(y);
+}
 
 TRect PositionRect(const TDocItem* Item) {
   TRect r;
@@ -209,10 +229,19 @@ void TDocView::Paint() {
     FCache = QImage(client.size(), QImage::Format_RGB32);
     FCacheDirty = client;
   }
-  const QRect stale = (FPaintRegion & FCacheDirty).boundingRect() & client;
+  FollowContentOrigin();
+  // The stale part in a few rectangles: after a scroll it is an L of two
+  // strips, whose bounding box would be the whole window.
+  const QRegion stale = FPaintRegion & FCacheDirty & client;
   if (!stale.isEmpty()) {
-    RenderDocument(stale);
-    FCacheDirty -= stale;
+    if (stale.rectCount() <= 4) {
+      for (const QRect& r : stale) RenderDocument(r);
+      FCacheDirty -= stale;
+    } else {
+      const QRect box = stale.boundingRect();
+      RenderDocument(box);
+      FCacheDirty -= box;
+    }
   }
 
   // The cached picture, then the rubber bands inverted over it.
@@ -282,6 +311,28 @@ void TDocView::RenderDocument(const QRect& Dev) {
   dc.BitBlt(dev.Left, dev.Top, size.cx, size.cy, bitmap, 0, 0, SRCCOPY);
 }
 
+QPoint TDocView::ContentOrigin() const {
+  return QPoint(-HorzPosition() - CentreDx(), -VertPosition() - CentreDy());
+}
+
+void TDocView::FollowContentOrigin() {
+  const QPoint origin = ContentOrigin();
+  const QPoint d = origin - FCacheOrigin;
+  if (d.isNull()) return;
+  FCacheOrigin = origin;
+  const QRect client = viewport()->rect();
+  if (FCache.size() != client.size() || std::abs(d.x()) >= client.width() || std::abs(d.y()) >= client.height()) {
+    FCacheDirty = client;
+    return;
+  }
+  // A scroll moves the picture like the window's own scrolling would; the
+  // strip it uncovers is painted anew.
+  ShiftImage(FCache, d.x(), d.y());
+  FCacheDirty.translate(d);
+  FCacheDirty += QRegion(client) - QRegion(client.translated(d));
+  FCacheDirty &= client;
+}
+
 void TDocView::InvalidateView() {
   FCacheDirty = viewport()->rect();
   viewport()->update();
@@ -317,7 +368,12 @@ void TDocView::resizeEvent(QResizeEvent* Event) {
     InvalidateView();
 }
 
-void TDocView::scrollContentsBy(int, int) { InvalidateView(); }
+void TDocView::scrollContentsBy(int, int) {
+  // Damage noted after the scroll is in the new position's pixels: move the
+  // picture now, before any can be added.
+  FollowContentOrigin();
+  viewport()->update();
+}
 
 // ---- selection
 

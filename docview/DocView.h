@@ -179,8 +179,15 @@ private:
   // one repaints them, the document takes them out, the undo step keeps them.
   void DeleteSelection();
 
+  // Where the content's top-left lies in client pixels, as OnPrepareDC maps it.
+  QPoint ContentOrigin() const;
+  // The cached picture follows a change of ContentOrigin: it moves along and
+  // only the uncovered part becomes stale.
+  void FollowContentOrigin();
+
   QImage FCache;       // the window's picture without rubber bands
   QRegion FCacheDirty;  // client pixels whose cached picture is stale
+  QPoint FCacheOrigin;  // the content origin the cached picture was painted for
   QRegion FPaintRegion;
   TRubberOverlay FOverlay;
   int FCursorIndex = 0;
