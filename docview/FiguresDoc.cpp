@@ -156,11 +156,18 @@ void TFiguresDoc::SelectAllItem(TMyList& List) {
 }
 
 namespace {
+// Visits, layer by layer from the last figure to the first, the figures
+// whose rectangle may meet Near: the index names them when it can, else all.
 template <typename Visit>
-void ForLayerFiguresBackwards(const TTxFigureSet& Root, std::initializer_list<int> Flags, Visit visit) {
+void ForLayerFiguresBackwards(TTxFigureSet& Root, std::initializer_list<int> Flags, const TRect& Near, Visit visit) {
+  std::vector<TCustomFigure*> near;
   for (int l = 0; l < Root.LayerCount(); ++l) {
     const int flag = LayerFlag(Root.FLayers[static_cast<std::size_t>(l)].Entry);
     if (std::find(Flags.begin(), Flags.end(), flag) == Flags.end()) continue;
+    if (Root.FiguresMeeting(l, Near, near)) {
+      for (TCustomFigure* f : near) visit(f);
+      continue;
+    }
     TTxCollectFigure* layer = Root.LayerList(l);
     for (int i = layer->Count() - 1; i >= 0; --i) visit(layer->Figures(i));
   }
@@ -181,7 +188,7 @@ void TFiguresDoc::RectSelectItem(const TRect& Rect, TMyList& List) {
   TRect r = Rect;
   ExpandRect(r, 0);
   const bool touching = SysEnvironment && SysEnvironment->FSelectMode != 0;
-  ForLayerFiguresBackwards(*FFigures, {lfVisible, lfCurrent}, [&](TCustomFigure* f) {
+  ForLayerFiguresBackwards(*FFigures, {lfVisible, lfCurrent}, r, [&](TCustomFigure* f) {
     const TRect q = NormalisedPositionRect(f);
     const bool inside = q.Left > r.Left && q.Top > r.Top && q.Right < r.Right && q.Bottom < r.Bottom;
     if (touching ? RectsMeet(q, r) : inside) List.Add(f);
@@ -190,7 +197,7 @@ void TFiguresDoc::RectSelectItem(const TRect& Rect, TMyList& List) {
 
 void TFiguresDoc::PointSelectItem(TPoint P, TMyList& List) {
   const TRect r{P.x - 10, P.y - 10, P.x + 10, P.y + 10};
-  ForLayerFiguresBackwards(*FFigures, {lfVisible, lfCurrent, lfLocked}, [&](TCustomFigure* f) {
+  ForLayerFiguresBackwards(*FFigures, {lfVisible, lfCurrent, lfLocked}, r, [&](TCustomFigure* f) {
     if (RectsMeet(NormalisedPositionRect(f), r)) List.Add(f);
   });
 }

@@ -90,18 +90,17 @@ void TFigureIndex::Build(TGrid& G, TTxCollectFigure& List, double Factor) {
   }
 }
 
-bool TFigureIndex::PaintCandidates(int Layer, const TRect& Clip, std::vector<TCustomFigure*>& Out) const {
+template <typename TKeep>
+bool TFigureIndex::Gather(int Layer, const TRect& R, TKeep Keep, std::vector<TCustomFigure*>& Out) const {
   Out.clear();
   const TGrid& G = FGrids[std::size_t(Layer)];
   if (G.Entries.empty()) return true;
-  TRect c = Clip;
-  ExpandRect(c, 0);
-  const std::int64_t cx0 = std::max<std::int64_t>(0, FloorDiv(c.Left - G.X0, G.Cell));
-  const std::int64_t cy0 = std::max<std::int64_t>(0, FloorDiv(c.Top - G.Y0, G.Cell));
-  const std::int64_t cx1 = std::min<std::int64_t>(G.Cols - 1, FloorDiv(c.Right - G.X0, G.Cell));
-  const std::int64_t cy1 = std::min<std::int64_t>(G.Rows - 1, FloorDiv(c.Bottom - G.Y0, G.Cell));
+  const std::int64_t cx0 = std::max<std::int64_t>(0, FloorDiv(R.Left - G.X0, G.Cell));
+  const std::int64_t cy0 = std::max<std::int64_t>(0, FloorDiv(R.Top - G.Y0, G.Cell));
+  const std::int64_t cx1 = std::min<std::int64_t>(G.Cols - 1, FloorDiv(R.Right - G.X0, G.Cell));
+  const std::int64_t cy1 = std::min<std::int64_t>(G.Rows - 1, FloorDiv(R.Bottom - G.Y0, G.Cell));
   if (cx0 > cx1 || cy0 > cy1) return true;
-  // A clip over most of the layer: the plain loop visits each figure once.
+  // A rectangle over most of the layer: the plain loop visits each figure once.
   if ((cx1 - cx0 + 1) * (cy1 - cy0 + 1) * 4 > std::int64_t(G.Cols) * G.Rows) return false;
   if (++FStampValue == 0) {
     std::fill(FStamp.begin(), FStamp.end(), 0);
@@ -115,16 +114,30 @@ bool TFigureIndex::PaintCandidates(int Layer, const TRect& Clip, std::vector<TCu
         const int i = G.Cells[std::size_t(j)];
         if (FStamp[std::size_t(i)] == FStampValue) continue;
         FStamp[std::size_t(i)] = FStampValue;
-        // The test Intersects makes: a common area, not just a common edge.
-        const TRect& r = G.Entries[std::size_t(i)].Paint;
-        if (std::max(r.Left, c.Left) < std::min(r.Right, c.Right) && std::max(r.Top, c.Top) < std::min(r.Bottom, c.Bottom))
-          found.push_back(i);
+        if (Keep(G.Entries[std::size_t(i)].Paint)) found.push_back(i);
       }
     }
   std::sort(found.begin(), found.end(), std::greater<int>());
   Out.reserve(found.size());
   for (int i : found) Out.push_back(G.Entries[std::size_t(i)].Figure);
   return true;
+}
+
+bool TFigureIndex::PaintCandidates(int Layer, const TRect& Clip, std::vector<TCustomFigure*>& Out) const {
+  TRect c = Clip;
+  ExpandRect(c, 0);
+  // The test Intersects makes: a common area, not just a common edge.
+  return Gather(Layer, c, [&c](const TRect& r) {
+    return std::max(r.Left, c.Left) < std::min(r.Right, c.Right) && std::max(r.Top, c.Top) < std::min(r.Bottom, c.Bottom);
+  }, Out);
+}
+
+bool TFigureIndex::RectCandidates(int Layer, const TRect& R, std::vector<TCustomFigure*>& Out) const {
+  TRect c = R;
+  ExpandRect(c, 0);
+  return Gather(Layer, c, [&c](const TRect& r) {
+    return r.Left <= c.Right && c.Left <= r.Right && r.Top <= c.Bottom && c.Top <= r.Bottom;
+  }, Out);
 }
 
 void TFigureIndex::HitCandidates(int Layer, Tpt P, std::vector<TCustomFigure*>& Out) const {

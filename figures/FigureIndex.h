@@ -34,6 +34,9 @@ public:
   // the last to the first as a layer paints; false when the clip covers so
   // much of the layer that a plain loop is cheaper.
   bool PaintCandidates(int Layer, const TRect& Clip, std::vector<TCustomFigure*>& Out) const;
+  // The figures of layer Layer whose rectangle meets R, edges included, from
+  // the last to the first; false as for PaintCandidates.
+  bool RectCandidates(int Layer, const TRect& R, std::vector<TCustomFigure*>& Out) const;
   // The figures of layer Layer that may be hit at P, first to last.
   void HitCandidates(int Layer, Tpt P, std::vector<TCustomFigure*>& Out) const;
 
@@ -54,6 +57,9 @@ private:
     std::vector<int> Cells;        // entry numbers, ascending within a cell
   };
   static void Build(TGrid& G, TTxCollectFigure& List, double Factor);
+  // Entries whose rectangle passes Keep, over the cells of R, last first.
+  template <typename TKeep>
+  bool Gather(int Layer, const TRect& R, TKeep Keep, std::vector<TCustomFigure*>& Out) const;
   std::vector<TGrid> FGrids;
   mutable std::vector<std::uint32_t> FStamp;
   mutable std::uint32_t FStampValue = 0;

@@ -614,6 +614,11 @@ void TTxFigureSet::Paint(TShowPlace& ShowPlace) {
   TCustomFigureSet::Paint(ShowPlace);
 }
 
+bool TTxFigureSet::FiguresMeeting(int Layer, const TRect& R, std::vector<TCustomFigure*>& Out) {
+  const TFigureIndex* index = CurrentIndex(FIndexFactor);
+  return index && Layer >= 0 && Layer < LayerCount() && index->RectCandidates(Layer, R, Out);
+}
+
 bool TTxFigureSet::PaintLayerIndexed(int Layer, TShowPlace& ShowPlace) {
   if (!FPaintIndex || ShowPlace.AClipRect.IsEmpty()) return false;
   // Figures may change while they paint (a dimension text is measured): the

@@ -248,6 +248,10 @@ public:
   mutable std::uint64_t FGeneration = 0;
   // Off: painting and hit tests take the plain loops (tests compare both).
   bool FUseSpatialIndex = true;
+  // The figures of layer Layer whose position rectangle may meet R (edges
+  // included), from the last to the first; false when the caller must loop
+  // over the layer itself. Callers still test each figure.
+  bool FiguresMeeting(int Layer, const TRect& R, std::vector<TCustomFigure*>& Out);
   // Whether the index is built for the present state and this hit factor.
   bool SpatialIndexCurrent(double Factor) const { return FIndex && IndexKey(Factor) == FIndexKey; }
 

@@ -161,3 +161,34 @@ TEST(IndexedDrawing, EditsWithAndWithoutTheIndexSaveTheSameBytes) {
   }
   EXPECT_EQ(saved[0], saved[1]);
 }
+
+TEST(IndexedDrawing, PointAndRectangleSelectionFindWhatThePlainLoopsFind) {
+  TTestDrawingDoc doc(600, 500);
+  FillRandom(doc, 5, 400);
+  TTxFigureSet& root = *doc.FFigures;
+  std::string name;
+  root.AddLayer(name);
+  SetLayerFlag(root.FLayers[1].Entry, lfLocked);
+  for (int i = 0; i < 40; ++i) root.ExchangeFigureLayer(root.FFigures->Figures(i), 0, 1);
+  TRnd r(23);
+  int found = 0;
+  for (int i = 0; i < 300; ++i) {
+    const TPoint p{r.Int(620) - 10, r.Int(520) - 10};
+    const TRect rect{p.x, p.y, p.x + r.Int(150) - 40, p.y + r.Int(120) - 30};
+    TMyList plainPoint, plainRect, fastPoint, fastRect;
+    root.FUseSpatialIndex = false;
+    doc.PointSelectItem(p, plainPoint);
+    doc.RectSelectItem(rect, plainRect);
+    root.FUseSpatialIndex = true;
+    doc.PointSelectItem(p, fastPoint);  // asked twice: the index is built
+    fastPoint.Clear();
+    doc.PointSelectItem(p, fastPoint);
+    doc.RectSelectItem(rect, fastRect);
+    ASSERT_TRUE(root.SpatialIndexCurrent(1.0));
+    ASSERT_EQ(fastPoint.FList, plainPoint.FList) << "at " << p.x << ", " << p.y;
+    ASSERT_EQ(fastRect.FList, plainRect.FList) << "in " << rect.Left << ", " << rect.Top << ", " << rect.Right
+                                               << ", " << rect.Bottom;
+    found += plainPoint.Count() + plainRect.Count();
+  }
+  EXPECT_GT(found, 300) << "the selections must find something to prove anything";
+}
