@@ -126,9 +126,11 @@ Bytes HandWrittenGck() {
   put({0x06, 0x04, 0xB1, 0xE0, 0xBA, 0xC5, 0x06, 0x00});
   str("TxProject.S");
   put({0x0A, 0, 0, 0, 0, 0, 0});
-  Bytes file = {0xFF, 0x0A, 0x00};
-  const std::string_view name = "TTXPROJECTFILE";
-  file.insert(file.end(), name.begin(), name.end());
+  // Pushed byte by byte: GCC 12 at -O2 misreads an insert after an
+  // initialiser list as out of bounds.
+  Bytes file;
+  for (int x : {0xFF, 0x0A, 0x00}) file.push_back(static_cast<std::uint8_t>(x));
+  for (char c : std::string_view("TTXPROJECTFILE")) file.push_back(static_cast<std::uint8_t>(c));
   const auto n = static_cast<std::uint32_t>(b.size());
   for (int x : {0x00, 0x30, 0x10}) file.push_back(static_cast<std::uint8_t>(x));
   for (int shift : {0, 8, 16, 24}) file.push_back(static_cast<std::uint8_t>(n >> shift));
