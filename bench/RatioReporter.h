@@ -26,7 +26,7 @@ public:
     for (const auto& [measured, baseline] : Pairs) {
       const auto m = FTimes.find(measured), b = FTimes.find(baseline);
       if (m == FTimes.end() || b == FTimes.end() || b->second.first <= 0 || b->second.second <= 0) continue;
-      std::printf("  %-36s / %-30s = %.2f real, %.2f cpu\n", measured.c_str(), baseline.c_str(),
+      std::printf("  %-36s / %-30s = %.3g real, %.3g cpu\n", measured.c_str(), baseline.c_str(),
                   m->second.first / b->second.first, m->second.second / b->second.second);
     }
   }
