@@ -273,11 +273,8 @@ void TMainForm::ApplyEnvironmentToViews(bool Options) {
   if (!SysEnvironment) return;
   for (TDef_Tx* tx : Drawings()) {
     TDrawView& v = tx->DrawView();
-    if (Options) {
-      v.FColor = SysEnvironment->FViewBackColor;
-      if (v.Operation() == omNormal && v.Document()) v.SetOperation(omMove);
-    }
-    v.InvalidateView();
+    v.ApplyEnvironment();
+    if (Options && v.Operation() == omNormal && v.Document()) v.SetOperation(omMove);
   }
 }
 

@@ -58,10 +58,19 @@ TDrawView::TDrawView(QWidget* Parent) : TDocView(Parent) {
   FLastPoint = {-100, -100};
   // The cursor and the markers use the canvas pen of the view: not-xor, in
   // the environment's style and capture colour, with a clear brush.
+  FCursorPen.Width = 1;
+  ApplyEnvironment();
+}
+
+void TDrawView::ApplyEnvironment() {
+  // Erase what the old pen drew before the pen changes, or the next not-xor
+  // pass would leave it on screen.
+  if (!FCursorShapes.empty()) EraseShapes(FCursorShapes);
+  if (!FMarkerShapes.empty()) EraseShapes(FMarkerShapes);
   FCursorPen.Style = SysEnvironment ? static_cast<TPenStyle>(SysEnvironment->FCursorPenStyle) : psSolid;
   FCursorPen.Color = SysEnvironment ? SysEnvironment->FCaptureColor : COLORREF(255);
-  FCursorPen.Width = 1;
   FColor = SysEnvironment ? SysEnvironment->FViewBackColor : clWhite;
+  InvalidateView();
 }
 
 // ---- mapping

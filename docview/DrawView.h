@@ -38,6 +38,9 @@ public:
   explicit TDrawView(QWidget* Parent = nullptr);
 
   bool IsDrawingView() const override { return true; }
+  // Takes the background colour, the cursor pen style and the capture
+  // colour from the running environment (after the option dialogs).
+  void ApplyEnvironment();
 
   // The drawing root answers with the drawing scale first.
   void OnPrepareDC(TCanvas& DC) const override;

@@ -119,6 +119,22 @@ TEST_F(DrawViewTest, EndPointMarkerAppearsAtTheCapturedPointAndVanishesWhenTheCu
   EXPECT_EQ(Grab(*view), before);
 }
 
+TEST_F(DrawViewTest, OptionsChangedWhileTheViewIsOpenReachItWithoutLeavingTheOldMarker) {
+  AddSnapBox({100, 80}, {160, 120}, plEndPoint);
+  Show();
+  const QImage before = Grab(*view);
+  const TPoint c = Client({100, 80});
+  view->CapturePoint({c.x + 3, c.y - 2});
+  ASSERT_NE(Grab(*view), before);
+  env.FCaptureColor = RGB(0, 160, 0);
+  env.FCursorPenStyle = psDot;
+  view->ApplyEnvironment();
+  EXPECT_EQ(Grab(*view), before) << "the marker drawn with the old pen is gone";
+  const TRubberShape s = view->CursorShape(rkPolyline, {{0, 0}, {1, 1}});
+  EXPECT_EQ(s.Color, COLORREF(RGB(0, 160, 0)));
+  EXPECT_EQ(s.Style, psDot);
+}
+
 TEST_F(DrawViewTest, EachSnapKindHasItsMarkerShape) {
   TSnapBox* box = AddSnapBox({100, 80}, {160, 120}, plMidPoint);
   Show();
