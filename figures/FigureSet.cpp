@@ -589,17 +589,31 @@ const TFigureIndex* TTxFigureSet::CurrentIndex(double Factor) {
   for (const TLayer& layer : FLayers)
     if (!layer.List) return nullptr;
   TFigureIndexKey key = IndexKey(Factor);
-  if (FIndex && key == FIndexKey) return FIndex.get();
-  if (!FHaveLastAsked || !(key == FLastAsked)) {
-    FLastAsked = std::move(key);
-    FHaveLastAsked = true;
+  for (std::size_t i = 0; i < FIndexes.size(); ++i)
+    if (FIndexes[i].Key == key) {
+      std::rotate(FIndexes.begin(), FIndexes.begin() + std::ptrdiff_t(i), FIndexes.begin() + std::ptrdiff_t(i) + 1);
+      return FIndexes.front().Index.get();
+    }
+  constexpr std::size_t kKept = 2, kRemembered = 4;
+  const auto asked = std::find(FAsked.begin(), FAsked.end(), key);
+  if (asked == FAsked.end()) {
+    FAsked.insert(FAsked.begin(), std::move(key));
+    if (FAsked.size() > kRemembered) FAsked.pop_back();
     return nullptr;
   }
+  FAsked.erase(asked);
+  // Indexes of an older state of the figures can never be asked for again.
+  std::erase_if(FIndexes, [&key](const TIndexSlot& s) { return s.Key.Generation != key.Generation; });
   std::vector<TTxCollectFigure*> lists;
   for (const TLayer& layer : FLayers) lists.push_back(layer.List.get());
-  FIndex = std::make_unique<TFigureIndex>(lists, Factor);
-  FIndexKey = std::move(key);
-  return FIndex.get();
+  FIndexes.insert(FIndexes.begin(), TIndexSlot{std::move(key), std::make_unique<TFigureIndex>(lists, Factor)});
+  if (FIndexes.size() > kKept) FIndexes.pop_back();
+  return FIndexes.front().Index.get();
+}
+
+bool TTxFigureSet::SpatialIndexCurrent(double Factor) const {
+  const TFigureIndexKey key = IndexKey(Factor);
+  return std::any_of(FIndexes.begin(), FIndexes.end(), [&key](const TIndexSlot& s) { return s.Key == key; });
 }
 
 void TTxFigureSet::Paint(TShowPlace& ShowPlace) {

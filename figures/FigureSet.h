@@ -253,7 +253,7 @@ public:
   // over the layer itself. Callers still test each figure.
   bool FiguresMeeting(int Layer, const TRect& R, std::vector<TCustomFigure*>& Out);
   // Whether the index is built for the present state and this hit factor.
-  bool SpatialIndexCurrent(double Factor) const { return FIndex && IndexKey(Factor) == FIndexKey; }
+  bool SpatialIndexCurrent(double Factor) const;
 
 protected:
   void FreeingFigures(const std::vector<TMyPersistent*>& Figures) override;
@@ -268,14 +268,18 @@ private:
   void Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From, std::vector<std::unique_ptr<TUndoRedoItem>>& To,
             TFigureView* View, bool IsRedo);
   // The index for the present state, or none. It is built only once the
-  // same state is asked about twice, so a drag that changes a figure at
-  // every step keeps the plain loops instead of rebuilding each time.
+  // same state is asked about a second time, so a drag that changes a figure
+  // at every step keeps the plain loops instead of rebuilding each time. Two
+  // are kept: the drawing view and the overview paint in turn, each in its
+  // own view state.
   const TFigureIndex* CurrentIndex(double Factor);
   TFigureIndexKey IndexKey(double Factor) const;
-  std::unique_ptr<TFigureIndex> FIndex;
-  TFigureIndexKey FIndexKey;
-  TFigureIndexKey FLastAsked;
-  bool FHaveLastAsked = false;
+  struct TIndexSlot {
+    TFigureIndexKey Key;
+    std::unique_ptr<TFigureIndex> Index;
+  };
+  std::vector<TIndexSlot> FIndexes;     // most recent first
+  std::vector<TFigureIndexKey> FAsked;  // states asked about, most recent first
   double FIndexFactor = 1.0;  // the hit factor the index was last built for
   std::vector<TCustomFigure*> FCandidates;
   const TFigureIndex* FPaintIndex = nullptr;  // only while painting

@@ -258,3 +258,22 @@ TEST(SpatialIndexPolicy, ADragThatChangesAFigureEveryStepKeepsThePlainLoop) {
   d.root.SelectFigure(p, nullptr, 1.0);
   EXPECT_TRUE(d.root.SpatialIndexCurrent(1.0)) << "the second question about one state does";
 }
+
+TEST(SpatialIndexPolicy, TwoViewsPaintingInTurnKeepAnIndexEach) {
+  RandomDrawing d(8, 200);
+  d.root.FArialScale = 0.5;
+  const Tpt p{120, 90};
+  // The drawing view and the overview ask in turn, each in its own state.
+  for (int round = 0; round < 3; ++round) {
+    d.root.FViewState = vsDraw;
+    d.root.SelectFigure(p, nullptr, 1.0);
+    d.root.FViewState = vsArial;
+    d.root.SelectFigure(p, nullptr, 1.0);
+  }
+  EXPECT_TRUE(d.root.SpatialIndexCurrent(1.0));
+  d.root.FViewState = vsDraw;
+  EXPECT_TRUE(d.root.SpatialIndexCurrent(1.0));
+  ExpectSameHits(d, 8, "after both views asked");
+  d.root.FViewState = vsArial;
+  ExpectSameHits(d, 8, "in the overview's state");
+}
