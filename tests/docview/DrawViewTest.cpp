@@ -5,6 +5,7 @@
 
 #include "docview/DrawView.h"
 #include "docview/Environment.h"
+#include "figures/LineFigures.h"
 
 #include <QApplication>
 #include <cmath>
@@ -373,6 +374,43 @@ TEST_F(DrawViewEditing, CircularArrayOfFourOver360PlacesCopiesAtQuarterTurns) {
     EXPECT_NEAR(c->FQd.y, want[i][1], 1e-9) << i;
   }
   EXPECT_EQ(doc.GetUndoCount(), 1);
+}
+
+TEST_F(DrawViewEditing, CircularArrayWithRotationTurnsEachCopyAboutTheCentre) {
+  if (!GetClass("TTxLine")) RegisterLineFigureClasses();
+  doc.FScale = 1.0;
+  doc.FFigures->SetScale(1.0);
+  auto owned = std::make_unique<TTxLine>();
+  TTxLine* line = owned.get();
+  line->FQd = {110, 100};
+  line->FZd = {130, 100};
+  doc.Add(std::move(owned), TPoint{0, 0}, nullptr);
+  view->Select(line, false);
+  TArrayParams p;
+  p.Mode = 1;
+  p.Count = "4";
+  p.CenterX = "100";
+  p.CenterY = "100";
+  p.Angle = "360";
+  p.Rotate = true;
+  ASSERT_TRUE(view->ArrayFigures(p));
+  ASSERT_EQ(view->Selection().Count(), 3);
+  // Quarter turns about (100, 100); the block is placed on whole logical
+  // units, so allow one unit.
+  const Tpt want[3][2] = {{{100, 110}, {100, 130}}, {{90, 100}, {70, 100}}, {{100, 90}, {100, 70}}};
+  for (const auto& w : want) {
+    bool found = false;
+    for (int i = 0; i < view->Selection().Count(); ++i) {
+      auto* c = dynamic_cast<TTxLine*>(view->SelectedItem(i));
+      ASSERT_NE(c, nullptr);
+      found = found || (std::hypot(c->FQd.x - w[0].x, c->FQd.y - w[0].y) <= 1.0 &&
+                        std::hypot(c->FZd.x - w[1].x, c->FZd.y - w[1].y) <= 1.0);
+    }
+    EXPECT_TRUE(found) << "no copy from (" << w[0].x << "," << w[0].y << ") to (" << w[1].x << "," << w[1].y << ")";
+  }
+  EXPECT_EQ(doc.GetUndoCount(), 1);
+  view->Undo();
+  EXPECT_EQ(doc.FFigures->LayerList(0)->Count(), 3) << "undo takes the copies back: the two boxes and the line";
 }
 
 TEST_F(DrawViewEditing, CircularArrayOverMinus90StepsClockwiseByThirds) {
