@@ -36,19 +36,29 @@ double CellToEm(const QFont& font) {
   return ratio;
 }
 
-}  // namespace
-
-QFont QtFontFor(const TLogFont& lf, int deviceHeight) {
-  QFont font;
+// The family list for a face name. Asking the font database means a
+// fontconfig substitution per call, and every dimension text asks several
+// times per paint, so the answer is kept per face.
+const QStringList& FamiliesFor(const std::string& faceName) {
+  static QHash<QByteArray, QStringList> cache;
+  const QByteArray key(faceName.data(), qsizetype(faceName.size()));
+  if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
   QStringList families;
-  const QString face = QString::fromUtf8(lf.FaceName.data(), qsizetype(lf.FaceName.size()));
+  const QString face = QString::fromUtf8(key);
   if (!face.isEmpty() && QFontDatabase::hasFamily(face)) families << face;
   const QString cjk = CjkFallbackFamily();
   // A face that is not installed goes straight to the CJK family: Chinese
   // drawings name Chinese faces, and its Latin glyphs are fine.
   if (!cjk.isEmpty() && !families.contains(cjk)) families << cjk;
   if (families.isEmpty() && !face.isEmpty()) families << face;
-  font.setFamilies(families);
+  return *cache.insert(key, families);
+}
+
+}  // namespace
+
+QFont QtFontFor(const TLogFont& lf, int deviceHeight) {
+  QFont font;
+  font.setFamilies(FamiliesFor(lf.FaceName));
   font.setWeight(QFont::Weight(std::clamp(lf.Weight == 0 ? FW_NORMAL : lf.Weight, 1, 1000)));
   font.setItalic(lf.Italic);
   font.setUnderline(lf.Underline);
