@@ -122,7 +122,7 @@ TSnapOptionsDialog::TSnapOptionsDialog(TEnvironment& Env, QWidget* Parent) {
                            [&e](const std::string& v) {
                              int pos = 0;
                              if (!ParseInt(v, pos)) return;
-                             // Halves to even, like the design's Round; a radius of 0
+                             // Halves to even, like Round; a radius of 0
                              // would let nothing be hit or snapped.
                              e.FCaptureBj = std::max(1, int(std::nearbyint(pos / 2.0)));
                            }));

@@ -9,7 +9,7 @@
 class TPersistent;
 class TMyPersistent;
 
-// What the design's class references are: a name, a parent and a virtual
+// What a class reference is: a name, a parent and a virtual
 // constructor taking the owner.
 struct TMetaClass {
   const char* Name;

@@ -45,7 +45,7 @@ TFileDialogAnswer RunFileDialog(const TFileDialogRequest& Request) {
   QFileDialog dialog(QApplication::activeWindow(), Q(Request.Caption));
   dialog.setAcceptMode(Request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(Request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  // The design's own questions (replace, extension) come after the dialog.
+  // The program asks its own questions (replace, extension) after the dialog.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   const QStringList filters = QtFilters(Request.Filter);
   dialog.setNameFilters(filters);

@@ -10,7 +10,7 @@
 struct TFileDialogRequest {
   bool Save = false;
   std::string Caption;
-  // The design's filter text: "描述|*.GCK|描述|*.DXF|...". Patterns match
+  // The program's filter text: "描述|*.GCK|描述|*.DXF|...". Patterns match
   // case-insensitively.
   std::string Filter;
   int FilterIndex = 1;       // 1-based, as the filters are listed

@@ -1,5 +1,5 @@
 #pragma once
-// Process-wide helpers the design shares: the screen resolution and the one
+// Process-wide helpers shared by every layer: the screen resolution and the one
 // message-box helper every user question goes through. No Qt here.
 
 #include <cstdint>

@@ -204,7 +204,7 @@ TEST_F(MainFormTest, DroppingAGckAndATxtFileOpensOnlyTheGck) {
   EXPECT_EQ(form->Drawings()[0]->windowTitle().toStdString(), a);
 }
 
-TEST_F(MainFormTest, OpenActionUsesTheDesignFilterAndOpensTheChosenDrawing) {
+TEST_F(MainFormTest, OpenActionOffersTheDrawingFiltersAndOpensTheChosenDrawing) {
   const std::string a = Path("site.GCK");
   WriteDrawing(a);
   TScopedFileDialogAnswer answer({true, a, 1});
