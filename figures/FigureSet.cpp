@@ -2,6 +2,7 @@
 
 #include "figures/CodeVersion.h"
 #include "figures/LineFigures.h"
+#include "figures/TowerCrane.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
@@ -839,4 +840,5 @@ void RegisterFigureClasses() {
   RegisterClass(TTxFigureSet::StaticClass());
   RegisterClass(TTxCollectFigure::StaticClass());
   RegisterLineFigureClasses();
+  RegisterTowerCraneClasses();
 }

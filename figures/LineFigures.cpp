@@ -2,6 +2,7 @@
 
 #include "figures/CodeVersion.h"
 #include "figures/FigureSet.h"
+#include "figures/LabelFont.h"
 #include "foundation/StreamError.h"
 #include "foundation/ValueStream.h"
 
@@ -595,15 +596,7 @@ void TCustomArrowLine::DrawBzLine(TShowPlace& ShowPlace, int Index) {
   const Tpt A = PointAt(seg.Qd), B = PointAt(seg.Zd);
   const double a = ppjd(A, B);
 
-  TLogFont font = cv.GetFont();
-  font.Escapement = font.Orientation = Round(-(RadToDeg(a) + GetAbsParentXzjd()) * 10);
-  font.Height = std::max(1, Round(GetScale() * std::abs(FFont->FHeight) * GetAbsParentScale()));
-  font.FaceName = FFont->FName;
-  font.Weight = (FFont->FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
-  font.Italic = (FFont->FStyle & fsItalic) != 0;
-  font.Underline = (FFont->FStyle & fsUnderline) != 0;
-  font.StrikeOut = (FFont->FStyle & fsStrikeOut) != 0;
-  const TLogFont oldFont = cv.SelectFont(font);
+  const TLogFont oldFont = cv.SelectFont(LabelFont(*this, cv, *FFont, RadToDeg(a)));
 
   const double r = FArrowLength / GetAbsParentScale();
   Tpt a1, a2, b1, b2;

@@ -1,0 +1,11 @@
+#pragma once
+// The font a figure draws a label with along one of its lines: the canvas
+// font turned to the line's angle (plus the ancestors' rotation) and sized
+// by the figure's scale and its ancestors' scale. The dimension line and
+// the tower crane share it.
+
+#include "figures/Figure.h"
+#include "foundation/Persistent.h"
+
+// AngleDeg is the line's direction in the figure's own frame, in degrees.
+TLogFont LabelFont(const TCustomFigure& Figure, const TCanvas& Canvas, const TMyFont& Font, double AngleDeg);
