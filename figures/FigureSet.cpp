@@ -2,6 +2,7 @@
 
 #include "figures/CodeVersion.h"
 #include "figures/LineFigures.h"
+#include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
@@ -840,5 +841,6 @@ void RegisterFigureClasses() {
   RegisterClass(TTxFigureSet::StaticClass());
   RegisterClass(TTxCollectFigure::StaticClass());
   RegisterLineFigureClasses();
+  RegisterPictureFigureClasses();
   RegisterTowerCraneClasses();
 }
