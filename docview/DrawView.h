@@ -90,6 +90,9 @@ public:
 
 protected:
   void paintEvent(QPaintEvent* Event) override;
+  // Paste picture makes a picture figure from the clipboard's pixels.
+  std::unique_ptr<TDocItem> NewPictureItem() override;
+  void CreateFromPicture(TDocItem& Item, const TBitmap& Picture, const TRect& Rect) override;
 
 private:
   // Shows or erases shapes through the overlay; a shape the overlay no

@@ -2,6 +2,7 @@
 
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
+#include "figures/Pictures.h"
 #include "tools/MultiPointTools.h"
 #include "tools/PointTools.h"
 #include "tools/SelectTool.h"
@@ -85,5 +86,6 @@ void RegisterTools() {
   BindToolOps<TTxLine>();
   BindToolOps<TConstructionLine>();
   BindToolOps<TArrowLine>();
+  BindToolOps<TTxPicture>();
   InstallToolListFactory();
 }
