@@ -1,6 +1,7 @@
 #include "app/Commands.h"
 
 #include "app/CommandText.h"
+#include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
 #include "app/OptionDialogs.h"
 #include "docview/Document.h"
@@ -63,8 +64,8 @@ bool Launch(const std::string& Path, bool IsProgram) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-// The figure families that carry a font. Only the dimension line exists so
-// far; the labels, text lines, tower cranes and leader dimensions join here.
+// The figure families that carry a font, in the order the text commands test
+// them; the labels, text lines and leader dimensions join here.
 struct TTextClass {
   const TMetaClass& (*Class)();
   TMyFont* (*Font)(TCustomFigure&);
@@ -73,6 +74,8 @@ struct TTextClass {
 
 const std::vector<TTextClass>& TextClasses() {
   static const std::vector<TTextClass> classes = {
+      {&TTxTadiao::StaticClass, [](TCustomFigure& f) { return static_cast<TCustomTadiao&>(f).FFont.get(); },
+       [](TCustomFigure& f, const TMyFont& font) { static_cast<TCustomTadiao&>(f).SetFont(font); }},
       {&TArrowLine::StaticClass, [](TCustomFigure& f) { return static_cast<TCustomArrowLine&>(f).FFont.get(); },
        [](TCustomFigure& f, const TMyFont& font) { static_cast<TCustomArrowLine&>(f).SetFont(font); }},
   };
@@ -146,6 +149,17 @@ void FromQFont(const QFont& Q, TMyFont& Font) {
 TCommandFormHook SetCommandFormHook(TCommandFormHook Hook) { return std::exchange(FormHook(), std::move(Hook)); }
 TFontDialogHook SetFontDialogHook(TFontDialogHook Hook) { return std::exchange(FontHook(), std::move(Hook)); }
 TLaunchHook SetLaunchHook(TLaunchHook Hook) { return std::exchange(LaunchHook(), std::move(Hook)); }
+
+bool ChooseFont(TMyFont& Font, QWidget* Parent) {
+  QFont font = ToQFont(Font, 1.0);
+  bool ok = false;
+  if (FontHook())
+    ok = FontHook()(font);
+  else
+    font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
+  if (ok) FromQFont(font, Font);
+  return ok;
+}
 
 bool RunCommandForm(TPropertyForm& Form) {
   if (!FormHook()) return Form.Execute();
@@ -372,5 +386,9 @@ void RegisterPropertyDialogs() {
   RegisterPropertyEditor(TCustomConstructionLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
     auto* view = dynamic_cast<TDocView*>(View);
     return view && EditConstructionLineProperties(*view, static_cast<TCustomConstructionLine&>(Item));
+  });
+  RegisterPropertyEditor(TCustomTadiao::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && EditTadiaoProperties(*view, static_cast<TCustomTadiao&>(Item));
   });
 }

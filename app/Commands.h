@@ -79,6 +79,9 @@ TCommandFormHook SetCommandFormHook(TCommandFormHook Hook);
 // The font dialog: true on OK with the chosen font in Font.
 using TFontDialogHook = std::function<bool(QFont& Font)>;
 TFontDialogHook SetFontDialogHook(TFontDialogHook Hook);
+// The font dialog (or its hook) on Font, its height shown as the pixel size;
+// on OK Font takes the chosen face, size and style and keeps its colour.
+bool ChooseFont(TMyFont& Font, QWidget* Parent = nullptr);
 // Opens a document (help) or starts a program; false when that failed.
 using TLaunchHook = std::function<bool(const std::string& Path, bool IsProgram)>;
 TLaunchHook SetLaunchHook(TLaunchHook Hook);
