@@ -1,7 +1,7 @@
 // Builds samples/site.gck through the model classes, the way the editor's
 // tools would: a 120 m x 80 m site outlined with edge lines, a gate on its
-// east side, the access road, two dimension lines and two arrow lines, on
-// four named layers.
+// east side, the access road, two dimension lines, two arrow lines and two
+// tower cranes with their working radius, on five named layers.
 //
 // Usage: make_sample <out.gck> [--preview <out.png>]
 // The preview shows the drawing in a drawing view (set QT_QPA_PLATFORM=offscreen
@@ -10,6 +10,7 @@
 #include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
+#include "figures/TowerCrane.h"
 #include "foundation/StreamError.h"
 #include "platform/System.h"
 
@@ -39,8 +40,8 @@ constexpr double kGateLow = 300, kGateHigh = 332;
 constexpr double kRoadWest = 720, kRoadEast = 752;
 
 // Layer order is painting order: later layers lie above earlier ones.
-enum TSampleLayer { lyRoad, lyBoundary, lyDimension, lyArrows };
-const char* const kLayerNames[] = {"道路", "场地边界", "尺寸标注", "指示箭头"};
+enum TSampleLayer { lyRoad, lyBoundary, lyDimension, lyArrows, lyCranes, kLayerCount };
+const char* const kLayerNames[] = {"道路", "场地边界", "尺寸标注", "指示箭头", "塔吊"};
 
 TPen Pen(COLORREF Color, std::int32_t Width = 1, TPenStyle Style = psSolid) {
   TPen p;
@@ -72,20 +73,25 @@ public:
     FRoot.SetCurLayer(lyArrows);
     Arrow({700, 420}, {646, kGateHigh + 4});
     Arrow({812, 500}, {kRoadEast + 4, 440});
+    FRoot.SetCurLayer(lyCranes);
+    // 50 m and 40 m working radii over the west and east halves of the site,
+    // overlapping in the middle; the east crane keeps clear of the road.
+    Crane({290, 330}, 200, 35, 330, 300, 240);
+    Crane({520, 260}, 160, 300, 60, 150, 100);
 
     // The drawing opens with the boundary layer current.
     FRoot.SetCurLayer(lyBoundary);
   }
 
 private:
-  // The new root's one layer and three added ones, renamed; AddLayer gives
+  // The new root's one layer and the added ones, renamed; AddLayer gives
   // "图层" names, so the entries are rewritten keeping their flags.
   void MakeLayers() {
-    for (int i = 1; i < 4; ++i) {
+    for (int i = 1; i < kLayerCount; ++i) {
       std::string name;
       FRoot.AddLayer(name);
     }
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kLayerCount; ++i) {
       std::string& entry = FRoot.FLayers[std::size_t(i)].Entry;
       entry = std::string(kLayerNames[i]) + entry.substr(entry.find('='));
     }
@@ -170,6 +176,32 @@ private:
     TTxLine& a = Add(std::move(arrow));
     a.SetQd(From);
     a.SetZd(To);
+  }
+
+  // A crane as the one-click tool places it, with a 4 m mast, its
+  // counterweight 12.5 m behind, the radius line at Jd and the arc from Qj
+  // round to Zj (degrees); Bj in local units.
+  void Crane(Tpt Centre, double Bj, double JdEx, double Jd, double Qj, double Zj) {
+    auto crane = std::make_unique<TTxTadiao>();
+    crane->FPen = Pen(RGB(224, 112, 0), 1);
+    crane->FFont->FColor = RGB(224, 112, 0);
+    crane->FFont->FHeight = 14;
+    crane->FWidth = crane->FHeight = 16;
+    crane->FBjEx = 50;
+    crane->FWidthEx = 20;
+    crane->FHeightEx = 10;
+    crane->FBj = Bj;
+    crane->FJdEx = JdEx;
+    crane->FJd = Jd;
+    crane->FQj = Qj;
+    crane->FZj = Zj;
+    TTxTadiao& c = Add(std::move(crane));
+    c.SetRefPoint(Centre.x, Centre.y);
+    // The label the painting would work out, so the file does not depend on
+    // whether the drawing was ever shown.
+    char text[32];
+    std::snprintf(text, sizeof text, "%1.3f", c.TransUserV(c.Radius()));
+    c.FText = text;
   }
 
   TFiguresDoc& FDoc;

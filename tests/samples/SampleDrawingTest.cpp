@@ -4,6 +4,7 @@
 
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
+#include "figures/TowerCrane.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -53,19 +54,20 @@ protected:
 
 }  // namespace
 
-TEST_F(SampleDrawing, ReadsWithItsFourNamedLayersAndTheBoundaryCurrent) {
+TEST_F(SampleDrawing, ReadsWithItsFiveNamedLayersAndTheBoundaryCurrent) {
   const TTxFigureSet& root = *Doc->FFigures;
-  ASSERT_EQ(root.LayerCount(), 4);
+  ASSERT_EQ(root.LayerCount(), 5);
   EXPECT_EQ(root.FLayers[0].Entry, "道路=1");
   EXPECT_EQ(root.FLayers[1].Entry, "场地边界=2");
   EXPECT_EQ(root.FLayers[2].Entry, "尺寸标注=1");
   EXPECT_EQ(root.FLayers[3].Entry, "指示箭头=1");
+  EXPECT_EQ(root.FLayers[4].Entry, "塔吊=1");
   EXPECT_EQ(root.FFigures, root.LayerList(1));
 }
 
-TEST_F(SampleDrawing, HoldsTheRoadOutlineDimensionsAndArrows) {
+TEST_F(SampleDrawing, HoldsTheRoadOutlineDimensionsArrowsAndCranes) {
   const TTxFigureSet& root = *Doc->FFigures;
-  ASSERT_EQ(root.LayerCount(), 4);
+  ASSERT_EQ(root.LayerCount(), 5);
   EXPECT_EQ(root.LayerList(0)->Count(), 7);
   EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(0)), 7);
   EXPECT_EQ(root.LayerList(1)->Count(), 5);
@@ -74,6 +76,8 @@ TEST_F(SampleDrawing, HoldsTheRoadOutlineDimensionsAndArrows) {
   EXPECT_EQ(CountOf<TArrowLine>(*root.LayerList(2)), 2);
   EXPECT_EQ(root.LayerList(3)->Count(), 2);
   EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(3)), 2);
+  EXPECT_EQ(root.LayerList(4)->Count(), 2);
+  EXPECT_EQ(CountOf<TTxTadiao>(*root.LayerList(4)), 2);
 }
 
 TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
@@ -92,6 +96,11 @@ TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
   }
   // Index 0 is the topmost, the last added: the west side, then the south.
   EXPECT_EQ(texts, (std::vector<std::string>{"80.000", "120.000"}));
+  // The cranes' labels are their working radii, 40 m and 50 m.
+  const TTxCollectFigure& cranes = *Doc->FFigures->LayerList(4);
+  ASSERT_EQ(cranes.Count(), 2);
+  EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(0)).FText, "40.000");
+  EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(1)).FText, "50.000");
 }
 
 TEST_F(SampleDrawing, WritingItBackGivesTheSameImage) {
