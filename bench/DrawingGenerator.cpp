@@ -2,6 +2,7 @@
 
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
+#include "figures/TowerCrane.h"
 
 #include <algorithm>
 #include <cmath>
@@ -138,7 +139,15 @@ TGeneratedDrawing GenerateDrawing(TFiguresDoc& Doc, int Figures, std::uint32_t S
     ++made;
   }
 
-  // Layer 3: leader arrows pointing at things.
+  // Layer 3: a tower crane for every 2,000 figures, then leader arrows pointing at things.
+  for (int i = 0; i < Figures / 2000 && made < Figures; ++i, ++made) {
+    auto crane = std::make_unique<TTxTadiao>();
+    crane->FYd = {rnd.Range(100, W - 100), rnd.Range(100, H - 100)};
+    crane->FBj = rnd.Range(60, 100);
+    crane->FJdEx = rnd.Range(0, 360);
+    crane->FJd = rnd.Range(0, 360);
+    Append(root, 3, std::move(crane))->Modified();
+  }
   while (made < Figures) {
     auto line = std::make_unique<TTxLine>();
     const Tpt a{rnd.Range(5, W - 5), rnd.Range(5, H - 5)};
