@@ -43,7 +43,8 @@ const std::vector<TActionDef>& ActionTable() {
       Tool("A_CirPart", "弦形", "弦形", "TTxCirpart"),
       Tool("A_Edit", "编辑框", "编辑框", "TTxEdit"),
       Tool("A_Memo", "文本框", "文本框", "TTxMemo"),
-      Tool("A_Ole", "Ole对象", "Ole对象", "TTxOle"),
+      // Embedded objects are kept in drawings but cannot be created here.
+      Later("A_Ole", "Ole对象", "Ole对象"),
       Later("A_Item", "图块", "元件"),
       Cmd("A_new", "新建(&N)", "新建", "Ctrl+N", &M::NewExecute),
       Cmd("A_Open", "打开(&O)", "打开", "Ctrl+O", &M::OpenExecute),
@@ -82,7 +83,7 @@ const std::vector<TActionDef>& ActionTable() {
       Tool("A_ConstructionLine", "边缘线", "边缘线", "TConstructionLine"),
       Tool("A_BzLine", "标注", "标注", "TArrowLine"),
       Later("A_MakeBlock", "生成图块", "生成图块"),
-      Later("A_Picture", "图片(&P)", "插入图片"),
+      Cmd("A_Picture", "图片(&P)", "插入图片", "", &M::PictureExecute),
       Cmd("A_Delete", "删除(&D)", "删除", "Del", &M::DeleteExecute),
       Op("A_PanRealTime", "实时移动(&P)", "实时移动", omPanRealTime),
       Op("A_ZoomRealTime", "实时缩放(&Z)", "实时缩放", omZoomRealTime),

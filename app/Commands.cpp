@@ -3,6 +3,7 @@
 #include "app/CommandText.h"
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
+#include "app/PictureDialog.h"
 #include "app/OptionDialogs.h"
 #include "docview/Document.h"
 #include "docview/DrawView.h"
@@ -386,6 +387,10 @@ void RegisterPropertyDialogs() {
   RegisterPropertyEditor(TCustomConstructionLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
     auto* view = dynamic_cast<TDocView*>(View);
     return view && EditConstructionLineProperties(*view, static_cast<TCustomConstructionLine&>(Item));
+  });
+  RegisterPropertyEditor(TCustomTxPicture::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && EditPictureProperties(*view, static_cast<TCustomTxPicture&>(Item));
   });
   RegisterPropertyEditor(TCustomTadiao::StaticClass(), [](TFigureView* View, TDocItem& Item) {
     auto* view = dynamic_cast<TDocView*>(View);

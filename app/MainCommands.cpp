@@ -5,6 +5,7 @@
 
 #include "app/Commands.h"
 #include "app/EditDialogs.h"
+#include "app/PictureDialog.h"
 #include "app/ScreenCapture.h"
 #include "app/ToolWindows.h"
 #include "docview/Environment.h"
@@ -263,10 +264,22 @@ void TMainForm::LineWidthExecute() {
 void TMainForm::ScannerExecute() {
   if (!View()) return;
   const std::string dest = Dir_Sys + "Temp.jpg";
-  const bool scanned = ScanPicture(dest) && QFile::exists(QString::fromStdString(dest));
-  // Without the picture figure a scanned page cannot be placed yet.
-  if (scanned) QFile::remove(QString::fromStdString(dest));
-  ShowMessage("扫描图片失败!");
+  if (!ScanPicture(dest) || !QFile::exists(QString::fromStdString(dest))) {
+    ShowMessage("扫描图片失败!");
+    return;
+  }
+  const bool loaded = LoadPendingPicture(dest);
+  QFile::remove(QString::fromStdString(dest));
+  if (loaded) SelectPictureTool();
+}
+
+void TMainForm::PictureExecute() {
+  if (!View()) return;
+  if (ChoosePendingPicture()) SelectPictureTool();
+}
+
+void TMainForm::SelectPictureTool() {
+  if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document()) tx->SetTool(&TTxPicture::StaticClass());
 }
 
 void TMainForm::ApplyEnvironmentToViews(bool Options) {

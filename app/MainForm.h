@@ -125,6 +125,8 @@ public:
   void FontExecute();
   void LineWidthExecute();
   void ScannerExecute();
+  void PictureExecute();
+  void SelectPictureTool();
   void ToolOptionsExecute();
   void ToolCaptureExecute();
   void IndexExecute();

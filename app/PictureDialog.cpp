@@ -1,0 +1,116 @@
+#include "app/PictureDialog.h"
+
+#include "platform/FileDialog.h"
+#include "platform/ImageFiles.h"
+#include "platform/System.h"
+
+#include <QDialog>
+
+#include <algorithm>
+#include <cctype>
+
+const char* const kPictureOpenFilter =
+    "All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
+    "CompuServe GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
+    "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf";
+
+const char* const kPictureSaveFilter = "JPEG Image File (*.JPG)|*.JPG|Bitmaps (*.BMP)|*.BMP";
+
+namespace {
+
+bool HasExtension(const std::string& Name) {
+  const auto dot = Name.find_last_of('.');
+  const auto slash = Name.find_last_of("/\\");
+  return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+}
+
+TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group = {}) {
+  return {Kind, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
+          [&Value](const std::string& v) { Value = v; }, nullptr};
+}
+
+TFormField CheckField(std::string Label, bool& Value) {
+  return {TFieldKind::Check, std::move(Label), {}, {}, [&Value] { return std::string(Value ? "1" : "0"); },
+          [&Value](const std::string& v) { Value = v == "1"; }, nullptr};
+}
+
+}  // namespace
+
+TP_Picture::TP_Picture(TDocView& View, TCustomTxPicture& Picture, QWidget* Parent)
+    : FPicture(Picture), FProps(GetPictureProperties(Picture)) {
+  TFormDef d;
+  d.Caption = "定义图片属性";
+  TPictureProperties& p = FProps;
+  d.Fields.push_back({TFieldKind::Ident, "标识：", "", {}, [&p] { return p.Ident; }, nullptr, nullptr});
+  d.Fields.push_back(TextField(TFieldKind::Number, "X：", p.X, "原点："));
+  d.Fields.push_back(TextField(TFieldKind::Number, "Y：", p.Y, "原点："));
+  // With the aspect locked one size follows the other by the image's own ratio.
+  TFormField length = TextField(TFieldKind::Number, "长：", p.Length, "尺寸");
+  length.Changed = [this](TPropertyForm& f) {
+    if (f.Text("锁定纵横比") != "1") return;
+    const std::string w = PictureWidthForLength(FPicture, f.Text("长："));
+    if (!w.empty()) f.Show(f.IndexOf("宽："), w);
+  };
+  d.Fields.push_back(std::move(length));
+  TFormField width = TextField(TFieldKind::Number, "宽：", p.Width, "尺寸");
+  width.Changed = [this](TPropertyForm& f) {
+    if (f.Text("锁定纵横比") != "1") return;
+    const std::string l = PictureLengthForWidth(FPicture, f.Text("宽："));
+    if (!l.empty()) f.Show(f.IndexOf("长："), l);
+  };
+  d.Fields.push_back(std::move(width));
+  d.Fields.push_back(CheckField("保持原始尺寸", p.KeepOriginalSize));
+  d.Fields.push_back(CheckField("锁定纵横比", p.KeepAspect));
+  d.Fields.push_back({TFieldKind::Layer, "图层", "", LayerNames(Picture), [&p] { return std::to_string(p.LayerIndex); },
+                      [&p](const std::string& v) {
+                        if (v != "-1") p.LayerIndex = std::stoi(v);
+                      },
+                      nullptr});
+  d.Fields.push_back({TFieldKind::Button, "另存为...", "", {}, nullptr, nullptr, [this](TPropertyForm&) { SaveImage(); }});
+  d.Accepted = [this, &View] { ApplyFigureEdit(View, FPicture, [this] { SetPictureProperties(FPicture, FProps); }); };
+  FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
+}
+
+void TP_Picture::SaveImage() {
+  const TPicture* picture = FPicture.Picture();
+  if (!picture || !picture->HasGraphic()) {
+    MessageDlg("图片为空！", mtWarning, mbOK);
+    return;
+  }
+  TFileDialogRequest request;
+  request.Save = true;
+  request.Caption = "另存为";
+  request.Filter = kPictureSaveFilter;
+  const TFileDialogAnswer answer = RunFileDialog(request);
+  if (!answer.Ok || answer.FileName.empty()) return;
+  std::string name = answer.FileName;
+  if (!HasExtension(name)) name += answer.FilterIndex == 2 ? ".BMP" : ".JPG";
+  try {
+    picture->SaveAsImage(name);
+  } catch (const std::exception& e) {
+    MessageDlg(std::string("无法保存图片 ") + name + "：" + e.what(), mtError, mbOK);
+  }
+}
+
+bool EditPictureProperties(TDocView& View, TCustomTxPicture& Picture) { return TP_Picture(View, Picture).Execute(); }
+
+bool LoadPendingPicture(const std::string& FileName) {
+  auto picture = std::make_unique<TPicture>();
+  try {
+    picture->LoadFromFile(FileName);
+  } catch (const EGraphicError&) {
+    MessageDlg("无法打开图片文件 " + FileName + "！", mtError, mbOK);
+    return false;
+  }
+  MyPicture = std::move(picture);
+  return true;
+}
+
+bool ChoosePendingPicture() {
+  TFileDialogRequest request;
+  request.Caption = "打开";
+  request.Filter = kPictureOpenFilter;
+  const TFileDialogAnswer answer = RunFileDialog(request);
+  if (!answer.Ok || answer.FileName.empty()) return false;
+  return LoadPendingPicture(answer.FileName);
+}
