@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 
+#include "app/BlockDialogs.h"
 #include "app/CommandText.h"
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
@@ -391,6 +392,16 @@ void RegisterPropertyDialogs() {
   RegisterPropertyEditor(TCustomTxPicture::StaticClass(), [](TFigureView* View, TDocItem& Item) {
     auto* view = dynamic_cast<TDocView*>(View);
     return view && EditPictureProperties(*view, static_cast<TCustomTxPicture&>(Item));
+  });
+  // Blocks and child drawings share one dialog.
+  for (const TMetaClass* c : {&TTxBlock::StaticClass(), &TChildFigureSet::StaticClass()})
+    RegisterPropertyEditor(*c, [](TFigureView* View, TDocItem& Item) {
+      auto* view = dynamic_cast<TDocView*>(View);
+      return view && EditBlockProperties(*view, static_cast<TFramedFigureSet&>(Item));
+    });
+  RegisterPropertyEditor(TTxDefineDwd::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && EditDwdProperties(*view, static_cast<TTxDefineDwd&>(Item));
   });
   RegisterPropertyEditor(TCustomTadiao::StaticClass(), [](TFigureView* View, TDocItem& Item) {
     auto* view = dynamic_cast<TDocView*>(View);

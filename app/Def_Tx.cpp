@@ -1,6 +1,7 @@
 #include "app/Def_Tx.h"
 
 #include "app/AlignDialog.h"
+#include "app/BlockDialogs.h"
 #include "docview/Cursors.h"
 #include "docview/Environment.h"
 #include "figures/Figure.h"
@@ -121,8 +122,7 @@ void TDef_Tx::BuildMenus() {
   add(PopupMenu1, "删除", [this] { DrawView1->OnEditClear(); });
   add(PopupMenu1, "剪切", [this] { DrawView1->OnEditCut(); });
   add(PopupMenu1, "复制", [this] { DrawView1->OnEditCopy(); });
-  // Blocks do not exist yet: shown like the main window's command, disabled.
-  add(PopupMenu1, "生成图块", [this] { MakeBlock(); })->setEnabled(false);
+  add(PopupMenu1, "生成图块", [this] { MakeBlock(); });
   PopupMenu1->addSeparator();
   add(PopupMenu1, "移动", [this] { pi_ViewMode(omMove); });
   // Separators between hidden groups collapse.
@@ -319,10 +319,7 @@ void TDef_Tx::closeEvent(QCloseEvent* Event) {
 
 // ---- selection commands
 
-void TDef_Tx::MakeBlock() {
-  // Blocks are not part of the figure model yet; the command stays disabled
-  // in the main window and the pop-up until they are.
-}
+void TDef_Tx::MakeBlock() { MakeBlockCommand(*DrawView1, this); }
 
 void TDef_Tx::ComboFigure(int Code) {
   (void)Code;

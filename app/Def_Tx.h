@@ -57,7 +57,7 @@ public:
   // The closing question; true when the window may close.
   bool CloseQuery();
 
-  // Waits for blocks: does nothing yet (the main window keeps its command disabled).
+  // "生成图块": the selection becomes one block (app/BlockDialogs.h).
   void MakeBlock();
   // Union 2, subtract 4, intersect 1.
   void ComboFigure(int Code);

@@ -3,6 +3,7 @@
 
 #include "app/MainForm.h"
 
+#include "app/BlockDialogs.h"
 #include "app/Commands.h"
 #include "app/EditDialogs.h"
 #include "app/PictureDialog.h"
@@ -196,6 +197,10 @@ void TMainForm::ExplodeExecute() {
   if (TDrawView* v = View()) v->Explode();
 }
 
+void TMainForm::MakeBlockExecute() {
+  if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document()) tx->MakeBlock();
+}
+
 void TMainForm::CopyObjectExecute() {
   if (TDrawView* v = View()) v->CopyObject();
 }
@@ -260,6 +265,10 @@ void TMainForm::LineWidthExecute() {
 }
 
 // ---- insert and tools
+
+void TMainForm::InsertChildFigureSetExecute() {
+  if (TDrawView* v = View()) InsertChildFigureSetCommand(*v, this);
+}
 
 void TMainForm::ScannerExecute() {
   if (!View()) return;

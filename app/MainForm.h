@@ -113,6 +113,8 @@ public:
   void PropertiesExecute();
   void ScaleExecute();
   void ExplodeExecute();
+  void MakeBlockExecute();
+  void InsertChildFigureSetExecute();
   void CopyObjectExecute();
   void OffsetExecute();
   void MoveCopyExecute();

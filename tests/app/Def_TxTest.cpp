@@ -562,8 +562,7 @@ TEST_F(DrawingWindowTest, FigureMenuShowsTheItemsForOneSelectedFigure) {
   EXPECT_TRUE(w->FigureMenu().isVisible());
   EXPECT_EQ(VisibleItems(w->FigureMenu()),
             (std::vector<std::string>{"置前", "置后", "属性...", "删除", "剪切", "复制", "生成图块"}));
-  // Blocks are not there yet: the command is shown but cannot run.
-  EXPECT_FALSE(w->MenuAction("生成图块")->isEnabled());
+  EXPECT_TRUE(w->MenuAction("生成图块")->isEnabled());
   w->FigureMenu().hide();
 }
 
