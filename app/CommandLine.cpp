@@ -1,6 +1,5 @@
 #include "app/CommandLine.h"
 
-#include "docview/ClipboardBlock.h"
 #include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
 #include "figures/CodeVersion.h"
@@ -32,7 +31,6 @@ namespace fs = std::filesystem;
 
 void RegisterPlandeckClasses() {
   RegisterDocumentClasses();  // streaming, figure, line figure, environment and document classes
-  RegisterClipboardBlockClass();
   RegisterTools();  // the tools' figure operations and the document tool list
 }
 

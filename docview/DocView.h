@@ -69,7 +69,7 @@ public:
   // ---- selection
   void Select(TDocItem* Item, bool Add) override;
   bool IsSelected(const TDocItem* Item) const override;
-  void Deselect(TDocItem* Item);
+  void Deselect(TDocItem* Item) override;
   // Takes the item out of the selection without repainting.
   void Remove(TDocItem* Item);
   virtual void SelectWithinRect(const TRect& ClientRect);

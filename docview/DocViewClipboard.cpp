@@ -2,10 +2,10 @@
 // paste picture and duplicate in place. Figures travel as one TMyList whose
 // only item is a block holding clones; its Yd is where they were copied from.
 
-#include "docview/ClipboardBlock.h"
 #include "docview/DocView.h"
 #include "docview/Document.h"
 #include "docview/RectHelpers.h"
+#include "figures/Blocks.h"
 #include "foundation/ComponentImage.h"
 #include "platform/Bitmap.h"
 #include "platform/Clipboard.h"
@@ -23,11 +23,10 @@ TRect PositionRect(const TDocItem* Item) {
 void TDocView::OnEditCopy() {
   auto* first = dynamic_cast<TCustomFigure*>(SelectedItem(0));
   if (!first) return;
-  RegisterClipboardBlockClass();
   TRect r = PositionRect(first);
   for (int i = 1; i < FSelection.Count(); ++i) r = UnionRect(r, PositionRect(SelectedItem(i)));
 
-  auto block = std::make_unique<TClipboardBlock>();
+  auto block = std::make_unique<TTxBlock>();
   block->SetScale(first->GetAbsParentScale());
   block->InitialParas((r.Right - r.Left) / block->GetScale(), (r.Bottom - r.Top) / block->GetScale());
   const double offX = first->GetLogOrgx() - r.Left;
@@ -64,15 +63,14 @@ void TDocView::PasteList(int LayerIndex) {
   if (!FDocument || !root) return;
   // Whatever is wrong with the clipboard's content, pasting ends silently.
   try {
-    RegisterClipboardBlockClass();
     const std::optional<std::vector<std::uint8_t>> image = GetClipboardComponent();
     if (!image) return;
     std::unique_ptr<TMyList> list = ReadClipboardImage(*image);
     if (!list) return;
     std::vector<std::unique_ptr<TMyPersistent>> items = list->TakeReadItems();
-    if (items.empty() || !dynamic_cast<TClipboardBlock*>(items.front().get())) return;
-    std::unique_ptr<TClipboardBlock> owned(static_cast<TClipboardBlock*>(items.front().release()));
-    TClipboardBlock* block = owned.get();
+    if (items.empty() || !dynamic_cast<TTxBlock*>(items.front().get())) return;
+    std::unique_ptr<TTxBlock> owned(static_cast<TTxBlock*>(items.front().release()));
+    TTxBlock* block = owned.get();
     if (LayerIndex < 0) {
       FDocument->Add(std::move(owned), FMouse_Click, this);
     } else {

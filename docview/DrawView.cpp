@@ -1,6 +1,6 @@
 #include "docview/DrawView.h"
 
-#include "docview/ClipboardBlock.h"
+#include "figures/Blocks.h"
 #include "docview/Document.h"
 #include "docview/Environment.h"
 #include "docview/ObjectSnap.h"
@@ -396,7 +396,7 @@ bool TDrawView::CircularArray(const TArrayParams& Params, TMyList& Copies) {
   // With rotation the copies are placed as one block turned about the
   // centre, then dissolved into the drawing.
   const double s = root->GetScale();
-  auto block = std::make_unique<TClipboardBlock>();
+  auto block = std::make_unique<TTxBlock>();
   block->FScale = s;
   block->InitialParas((box.Right - box.Left) / s, (box.Bottom - box.Top) / s);
   for (TMyPersistent* p : items) {
@@ -413,7 +413,7 @@ bool TDrawView::CircularArray(const TArrayParams& Params, TMyList& Copies) {
   const Tpt half{(box.Left - box.Right) / 2.0, (box.Top - box.Bottom) / 2.0};
   for (int i = 1; i < n; ++i) {
     std::unique_ptr<TDocItem> bc = block->Clone();
-    auto* bi = dynamic_cast<TClipboardBlock*>(bc.get());
+    auto* bi = dynamic_cast<TTxBlock*>(bc.get());
     if (!bi) return false;
     bi->FParent = root;
     bi->SetDocument(FDocument);

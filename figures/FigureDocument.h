@@ -28,6 +28,7 @@ public:
   virtual ~TFigureView() = default;
   virtual void InvalObj(TDocItem* Item) = 0;
   virtual void Select(TDocItem* Item, bool Add) = 0;
+  virtual void Deselect(TDocItem* Item) = 0;
   virtual bool IsSelected(const TDocItem* Item) const = 0;
   virtual void PointDocToClient(TPoint& P) const = 0;
   virtual void RectClientToDoc(TRect& R) const = 0;

@@ -1,5 +1,6 @@
 #include "figures/FigureSet.h"
 
+#include "figures/Blocks.h"
 #include "figures/CodeVersion.h"
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
@@ -368,6 +369,66 @@ TCustomFigure* TCustomFigureSet::SelectFigure(Tpt P, const TMetaClass* AClass, d
   return nullptr;
 }
 
+void TCustomFigureSet::ReadLayers(TReader& Reader, std::int32_t N, bool CallLoaded) {
+  // The first current layer reads into the existing list.
+  std::unique_ptr<TTxCollectFigure> current;
+  for (TLayer& layer : FLayers)
+    if (layer.List.get() == FFigures) current = std::move(layer.List);
+  FFigures = nullptr;
+  FLayers.clear();
+  if (current) current->Clear();
+
+  try {
+    for (std::int32_t i = 0; i < N; ++i) {
+      std::string entry = Reader.ReadString();
+      int flag = 0;
+      if (!TryLayerFlag(entry, flag)) {
+        // A damaged flag must not cost the whole drawing.
+        flag = lfVisible;
+        SetLayerFlag(entry, flag);
+      }
+      std::unique_ptr<TTxCollectFigure> list;
+      const bool makeCurrent = flag == lfCurrent && !FFigures;
+      if (makeCurrent && current) {
+        list = std::move(current);
+      } else {
+        if (flag == lfCurrent && !makeCurrent) SetLayerFlag(entry, lfVisible);  // one current layer only
+        list = NewLayerList();
+      }
+      TTxCollectFigure& figures = *list;
+      FLayers.push_back({std::move(entry), std::move(list)});
+      if (makeCurrent) FFigures = &figures;
+      figures.ReadData(Reader);
+      AdoptFigures(figures);
+      if (CallLoaded) figures.Loaded();
+    }
+  } catch (...) {
+    // Keep what was read, consistent.
+    for (TLayer& layer : FLayers) AdoptFigures(*layer.List);
+    EnsureCurrentLayer();
+    throw;
+  }
+  EnsureCurrentLayer();
+}
+
+void TCustomFigureSet::AddLayer(const std::string& Entry, std::unique_ptr<TTxCollectFigure> List) {
+  if (!List) List = NewLayerList();
+  List->FOwner = this;
+  List->FLayerId = ++FLayerSerial;
+  AdoptFigures(*List);
+  if (!FFigures) FFigures = List.get();
+  FLayers.push_back({Entry, std::move(List)});
+  NoteChanged();
+}
+
+std::vector<TLayer> TCustomFigureSet::TakeLayers() {
+  std::vector<TLayer> out = std::move(FLayers);
+  FLayers.clear();
+  FFigures = nullptr;
+  NoteChanged();
+  return out;
+}
+
 void TCustomFigureSet::ExplodeItem(TFigureView*) {}
 
 void TCustomFigureSet::GetFigureLayerName(const TCustomFigure* Figure, std::string& Name) const {
@@ -445,45 +506,7 @@ void TTxFigureSet::ReadData(TReader& Reader) {
 
   FreeingFigures(AllFigures());
   ClearHistory();
-  // The first current layer reads into the existing list.
-  std::unique_ptr<TTxCollectFigure> current;
-  for (TLayer& layer : FLayers)
-    if (layer.List.get() == FFigures) current = std::move(layer.List);
-  FFigures = nullptr;
-  FLayers.clear();
-  if (current) current->Clear();
-
-  try {
-    for (std::int32_t i = 0; i < n; ++i) {
-      std::string entry = Reader.ReadString();
-      int flag = 0;
-      if (!TryLayerFlag(entry, flag)) {
-        // A damaged flag must not cost the whole drawing.
-        flag = lfVisible;
-        SetLayerFlag(entry, flag);
-      }
-      std::unique_ptr<TTxCollectFigure> list;
-      const bool makeCurrent = flag == lfCurrent && !FFigures;
-      if (makeCurrent && current) {
-        list = std::move(current);
-      } else {
-        if (flag == lfCurrent && !makeCurrent) SetLayerFlag(entry, lfVisible);  // one current layer only
-        list = NewLayerList();
-      }
-      TTxCollectFigure& figures = *list;
-      FLayers.push_back({std::move(entry), std::move(list)});
-      if (makeCurrent) FFigures = &figures;
-      figures.ReadData(Reader);
-      AdoptFigures(figures);
-      figures.Loaded();
-    }
-  } catch (...) {
-    // Keep what was read, consistent.
-    for (TLayer& layer : FLayers) AdoptFigures(*layer.List);
-    EnsureCurrentLayer();
-    throw;
-  }
-  EnsureCurrentLayer();
+  ReadLayers(Reader, n, true);
   if (OldCodeVersion > 2.11) {
     FHorzPageAlign = Reader.ReadInteger();
     FVertPageAlign = Reader.ReadInteger();
@@ -843,4 +866,5 @@ void RegisterFigureClasses() {
   RegisterLineFigureClasses();
   RegisterPictureFigureClasses();
   RegisterTowerCraneClasses();
+  RegisterBlockClasses();
 }

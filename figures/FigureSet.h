@@ -104,6 +104,11 @@ public:
   void SetFigures(const TTxCollectFigure& List);
 
   int LayerCount() const { return static_cast<int>(FLayers.size()); }
+  // Appends a layer holding List (a new one when none); with no current
+  // list yet, it becomes the current one.
+  void AddLayer(const std::string& Entry, std::unique_ptr<TTxCollectFigure> List);
+  // Hands every layer over; the set is left without layers until one is added.
+  std::vector<TLayer> TakeLayers();
   TTxCollectFigure* LayerList(int Index) const;
   // The layer whose FLayerId is Id, or -1.
   int FindLayerById(std::uint64_t Id) const;
@@ -134,6 +139,9 @@ protected:
   // stays current and later ones become visible layers; with none, the last
   // visible layer becomes current; with no visible layer a new one is added.
   void EnsureCurrentLayer();
+  // Reads N layers as entries and figure lists, the first current one into
+  // the existing current list; Loaded is called on each list when asked.
+  void ReadLayers(TReader& Reader, std::int32_t N, bool CallLoaded);
   // "图层" and the number AddLayer gives a new layer.
   std::string NewLayerName() const;
 
@@ -205,6 +213,10 @@ public:
   bool SetLayerVisible(int Index, bool Visible);
   bool SetLayerEdit(int Index, bool Editable);
   void AddLayer(std::string& Name);
+  using TCustomFigureSet::AddLayer;
+  // Moves every layer into Child, which takes this drawing's size, scale and
+  // offsets; this root keeps one empty layer.
+  void AssignToChildFigureSet(class TChildFigureSet& Child);
   void DrawNet(TCanvas& DC);
 
   // Records one step. Removed holds the figures the caller already took out
@@ -287,6 +299,10 @@ private:
   std::vector<std::unique_ptr<TUndoRedoItem>> FUndoList;
   std::vector<std::unique_ptr<TUndoRedoItem>> FRedoList;
 };
+
+// A point of Set's frame in the frame of Set's parent: what exploding Set
+// does to the points of its figures.
+Tpt ExplodePoint(Tpt P, const TCustomFigureSet& Set);
 
 // Registers the figure model's classes for reading; safe to call more than once.
 void RegisterFigureClasses();

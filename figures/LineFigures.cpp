@@ -41,10 +41,7 @@ std::int64_t StrokeCount(double Length, double Spacing) {
 }
 
 // Block explode: Set's frame into Set's parent frame.
-Tpt ExplodePt(Tpt p, const TCustomFigureSet& Set) {
-  const double s = Set.GetScale();
-  return Add(Set.FYd, protate({p.x * s, p.y * s}, DegToRad(Set.FXzJd)));
-}
+Tpt ExplodePt(Tpt p, const TCustomFigureSet& Set) { return ExplodePoint(p, Set); }
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);

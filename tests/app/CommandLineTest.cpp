@@ -4,7 +4,7 @@
 
 #include "app/CommandLine.h"
 
-#include "docview/ClipboardBlock.h"
+#include "figures/Blocks.h"
 
 #include "docview/FiguresDoc.h"
 #include "figures/FigureSet.h"
@@ -367,7 +367,7 @@ TEST_F(CommandLine, InfoShowsTheFiguresOfABlockAsNestedObjects) {
   {
     TTxProjectFile file;
     TFiguresDoc& doc = NewDocument(file, 420, 297);
-    auto block = std::make_unique<TClipboardBlock>();
+    auto block = std::make_unique<TTxBlock>();
     block->InitialParas(100, 50);
     auto arrow = std::make_unique<TArrowLine>();
     arrow->FFont->FStyle = fsBold;  // 1: the tag of a list begin
@@ -381,7 +381,7 @@ TEST_F(CommandLine, InfoShowsTheFiguresOfABlockAsNestedObjects) {
   const QJsonArray figures = InfoJson(Path("block.gck"))["documents"].toArray()[0].toObject()["layers"]
                                  .toArray()[0].toObject()["figures"].toArray();
   ASSERT_EQ(figures.size(), 1);
-  EXPECT_EQ(figures[0].toObject()["class"].toString(), "TClipboardBlock");
+  EXPECT_EQ(figures[0].toObject()["class"].toString(), "TTxBlock");
   // Its own values (figure, origin, size, frame), then its figure list.
   const QJsonArray values = figures[0].toObject()["values"].toArray();
   ASSERT_EQ(values.size(), 11 + 5 + 1);

@@ -3,7 +3,7 @@
 
 #include "DocViewTestSupport.h"
 
-#include "docview/ClipboardBlock.h"
+#include "figures/Blocks.h"
 #include "docview/Environment.h"
 #include "docview/RectHelpers.h"
 #include "platform/Clipboard.h"
@@ -68,6 +68,11 @@ TEST_F(ViewClipboard, CopyThenPasteInAnotherDocumentGivesTheSameFiguresAtTheMous
   from.Select(b, true);
   from.OnEditCopy();
   ASSERT_TRUE(CheckClipBoard());
+  // The figures travel in a block, the figure other drawings read back.
+  const std::optional<std::vector<std::uint8_t>> image = GetClipboardComponent();
+  ASSERT_TRUE(image);
+  const std::string_view text(reinterpret_cast<const char*>(image->data()), image->size());
+  EXPECT_NE(text.find("TTxBlock"), std::string_view::npos);
   to.MouseUp(mbLeft, 0, {200, 60});  // logical (200, 140)
   to.OnEditPaste();
 

@@ -4,7 +4,7 @@
 
 #include "DocViewTestSupport.h"
 
-#include "docview/ClipboardBlock.h"
+#include "figures/Blocks.h"
 #include "platform/System.h"
 
 #include <QApplication>
@@ -61,7 +61,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   InitScreenLogPixels();
   RegisterFigureClasses();
-  RegisterClipboardBlockClass();
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 6;
 
   TTestDrawingDoc doc(420, 297);

@@ -4,13 +4,12 @@
 #include "DocViewTestSupport.h"
 
 #include "../support/QtTestEnvironment.h"
-#include "docview/ClipboardBlock.h"
+#include "figures/Blocks.h"
 
 namespace {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new TQtTestEnvironment(TQtTestEnvironment::TKind::Widgets, [] {
       RegisterFigureClasses();
       RegisterClass(TTestBox::StaticClass());
-      RegisterClipboardBlockClass();
     }));
 }  // namespace

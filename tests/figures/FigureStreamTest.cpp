@@ -140,20 +140,6 @@ TEST(FigureValues, SegmentWritesTheTwelveFigureValuesThenItsOwn) {
   EXPECT_EQ(back.FZd.y, 4);
 }
 
-TEST(FigureValues, AFillItemNeedsTheBlockClass) {
-  ByteBuilder b;
-  DefaultFigureValues(b);
-  b.b.back() = 0x09;  // a fill item follows
-  TTestSegment s;
-  TReader r(b.b);
-  try {
-    s.ReadData(r);
-    FAIL() << "blocks are not registered yet";
-  } catch (const EStreamError& e) {
-    EXPECT_STREQ(e.what(), "Class TTxBlock not found");
-  }
-}
-
 TEST(RootValues, SmallRootMatchesTheHandWrittenBytes) {
   TTxFigureSet root;
   root.FWidth = 100;

@@ -90,6 +90,8 @@ void TFakeView::Select(TDocItem* Item, bool Add) {
   if (Item && !IsSelected(Item)) Selection.push_back(Item);
 }
 
+void TFakeView::Deselect(TDocItem* Item) { std::erase(Selection, Item); }
+
 bool TFakeView::IsSelected(const TDocItem* Item) const {
   return std::find(Selection.begin(), Selection.end(), Item) != Selection.end();
 }

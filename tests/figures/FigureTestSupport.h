@@ -70,6 +70,7 @@ class TFakeView : public TFigureView {
 public:
   void InvalObj(TDocItem*) override {}
   void Select(TDocItem* Item, bool Add) override;
+  void Deselect(TDocItem* Item) override;
   bool IsSelected(const TDocItem* Item) const override;
   void PointDocToClient(TPoint& P) const override { P.y = FHeight - P.y; }
   void RectClientToDoc(TRect& R) const override {
