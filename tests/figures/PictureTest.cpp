@@ -279,13 +279,13 @@ TEST(PictureStream, ADrawingWithPicturesIsWrittenAgainByteForByte) {
   TTxFigureSet root;
   root.FWidth = 100;
   root.FHeight = 100;
-  std::string second = "图层2=1";
+  std::string second;
   // Figures go in at the front: the picture without an image ends the
   // layer, and the next layer's count follows its (absent) bytes.
   root.InsertFigure(std::make_unique<TTxPicture>());
   root.InsertFigure(Picture({10, 10}, 20, 20, TGraphicKind::Bitmap, kBmp));
   root.InsertFigure(Picture({40, 10}, 20, 20));
-  root.AddLayer(second, nullptr);
+  root.AddLayer(second);
   root.LayerList(1)->Add(Picture({0, 0}, 5, 5, TGraphicKind::Jpeg, TinyJpeg()));
   const Bytes image = WriteComponentImage(root);
   TTxFigureSet back;
