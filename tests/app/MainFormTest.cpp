@@ -517,7 +517,7 @@ TEST_F(MainFormTest, EveryNameInTheMenusAndToolBarsIsACommand) {
 TEST_F(MainFormTest, CommandsWithoutTheirSubsystemStayVisibleButDisabled) {
   NewDrawing();
   form->IdleUpdate();
-  for (const char* n : {"A_Print", "A_PrintPreview", "A_Item", "A_Picture", "TB_Union", "TB_LayerManager"}) {
+  for (const char* n : {"A_Print", "A_PrintPreview", "A_Item", "A_Ole", "TB_Union", "TB_LayerManager"}) {
     ASSERT_TRUE(form->Action(n)) << n;
     EXPECT_FALSE(form->Action(n)->isEnabled()) << n;
     EXPECT_TRUE(form->Action(n)->isVisible()) << n;
