@@ -86,7 +86,9 @@ void TDocView::PasteList(int LayerIndex) {
       block->CalcPositionRect(q);
       block->MoveByOffset((q.Left - q.Right) / 2.0, (q.Top - q.Bottom) / 2.0);
     } else {
-      block->MoveByOffset(list->FYd.x, list->FYd.y);
+      // The copied place is logical; the layer's frame may start elsewhere
+      // when the drawing's origin is moved.
+      block->MoveByOffset(list->FYd.x - block->GetLogOrgx(), list->FYd.y - block->GetLogOrgy());
     }
     block->ExplodeItemEx(*this);
   } catch (...) {

@@ -7,6 +7,14 @@
 #include "platform/ImageFiles.h"
 #include "platform/MetafileCanvas.h"
 
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
 namespace {
 
 // Appends Ext unless Name already ends with it, ignoring case.
@@ -32,6 +40,28 @@ private:
   bool& FFlag;
 };
 
+// Writes the picture into a file beside Name and only then puts it in Name's
+// place, so a failed export never leaves the user's earlier file damaged.
+// Messages name the user's file, not the temporary one.
+void WriteAtomically(const std::string& Name, const std::function<void(const std::string&)>& Write) {
+  const fs::path target(Name);
+  const std::string temp =
+      (target.parent_path() / (".plandeck-" + std::to_string(::getpid()) + "-" + target.filename().string())).string();
+  try {
+    Write(temp);
+    std::error_code ec;
+    if (!fs::is_regular_file(temp, ec) || ec) throw std::runtime_error("Cannot save " + Name + ": nothing was written");
+    fs::rename(temp, target);
+  } catch (const std::exception& e) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    std::string message = e.what();
+    for (std::size_t at = message.find(temp); at != std::string::npos; at = message.find(temp, at + Name.size()))
+      message.replace(at, temp.size(), Name);
+    throw std::runtime_error(message);
+  }
+}
+
 }  // namespace
 
 void TDrawView::OnPrepareMetaFileDC(TCanvas& DC) const {
@@ -55,12 +85,14 @@ void TDrawView::PaintWMF(TCanvas& DC) {
 void TDrawView::SaveAsWMF(std::string Name, int Kind) {
   const bool enhanced = Kind == 2;
   Name = WithExtension(std::move(Name), enhanced ? ".EMF" : ".WMF");
-  TMetafileCanvas mf(Name, enhanced ? TMetafileKind::Emf : TMetafileKind::Wmf, GetDocumentDevSize());
-  {
-    TMetaFileScope scope(FIsMetaFile);
-    PaintWMF(mf);
-  }
-  mf.Close();
+  WriteAtomically(Name, [&](const std::string& File) {
+    TMetafileCanvas mf(File, enhanced ? TMetafileKind::Emf : TMetafileKind::Wmf, GetDocumentDevSize());
+    {
+      TMetaFileScope scope(FIsMetaFile);
+      PaintWMF(mf);
+    }
+    mf.Close();
+  });
 }
 
 namespace {
@@ -82,10 +114,12 @@ TBitmap PagePicture(TDrawView& View, bool& MetaFileFlag) {
 
 void TDrawView::SaveAsBMP(std::string Name) {
   Name = WithExtension(std::move(Name), ".BMP");
-  SaveBitmapAsBMP(Name, PagePicture(*this, FIsMetaFile));
+  const TBitmap picture = PagePicture(*this, FIsMetaFile);
+  WriteAtomically(Name, [&](const std::string& File) { SaveBitmapAsBMP(File, picture); });
 }
 
 void TDrawView::SaveAsJPEG(std::string Name) {
   Name = WithExtension(std::move(Name), ".JPG");
-  SaveBitmapAsJPEG(Name, PagePicture(*this, FIsMetaFile));
+  const TBitmap picture = PagePicture(*this, FIsMetaFile);
+  WriteAtomically(Name, [&](const std::string& File) { SaveBitmapAsJPEG(File, picture); });
 }

@@ -470,9 +470,8 @@ void TCustomTadiao::FigureMirror(TBx Line) {
 }
 
 void TCustomTadiao::Explode(TCustomFigureSet& Set) {
-  const double s = Set.GetScale();
-  FYd = Add(Set.FYd, protate({FYd.x * s, FYd.y * s}, DegToRad(Set.FXzJd)));
-  FScale *= s;
+  FYd = ExplodePoint(FYd, Set);
+  FScale *= Set.GetScale();
   // The set's turn goes into the angles, so jib, radius line and arc stay
   // where they were drawn (only the unturned mast cannot follow).
   FQj += Set.FXzJd;

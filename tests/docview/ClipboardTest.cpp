@@ -110,6 +110,21 @@ TEST_F(ViewClipboard, PasteToALayerPutsTheFiguresBackWhereTheyWereCopiedFrom) {
   EXPECT_EQ(target.FFigures->LayerList(0)->Count(), 0);
 }
 
+TEST_F(ViewClipboard, PasteToALayerFindsThePlaceAlsoInADrawingWithItsOriginMoved) {
+  for (TTestDrawingDoc* doc : {&source, &target}) {
+    doc->FFigures->FAbsx = 15;
+    doc->FFigures->FYd = {5, -8};
+  }
+  from.Select(b, false);
+  from.OnEditCopy();
+  to.PasteToLayer(0);
+  ASSERT_EQ(target.FFigures->LayerList(0)->Count(), 1);
+  auto* pasted = dynamic_cast<TTestBox*>(target.FFigures->LayerList(0)->Figures(0));
+  ASSERT_NE(pasted, nullptr);
+  // (A copy does not take the caption along.)
+  EXPECT_EQ(SavedValues(*pasted), MovedValues(*b, 0, 0));
+}
+
 TEST_F(ViewClipboard, CutRemovesWithoutAskingAndPasteBringsThemBack) {
   TScopedMessageAnswer answer(mrCancel);
   from.Select(b, false);

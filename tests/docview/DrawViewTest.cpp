@@ -565,3 +565,33 @@ TEST_F(DrawViewExport, ExportToAMissingFolderFailsWithItsName) {
   EXPECT_THROW(view->SaveAsBMP(Path("no/such/plan")), std::exception);
   EXPECT_FALSE(view->IsMetaFile());
 }
+
+TEST_F(DrawViewExport, AFailedExportLeavesTheEarlierFileAsItWas) {
+  const std::string target = Path("kept.JPG");
+  { std::ofstream(target) << "earlier picture"; }
+  // The picture is made beside the target first; a folder in that place
+  // makes writing it fail.
+  const std::string temp = Path((".plandeck-" + std::to_string(::getpid()) + "-kept.JPG").c_str());
+  std::filesystem::create_directory(temp);
+  try {
+    view->SaveAsJPEG(target);
+    FAIL() << "the export should have failed";
+  } catch (const std::exception& e) {
+    EXPECT_EQ(std::string(e.what()).find(".plandeck-"), std::string::npos) << "names the user's file: " << e.what();
+    EXPECT_NE(std::string(e.what()).find("kept.JPG"), std::string::npos) << e.what();
+  }
+  view->SaveAsBMP(Path("kept.BMP"));
+  view->SaveAsWMF(Path("kept.EMF"), 2);
+  std::ifstream in(target);
+  std::string text;
+  std::getline(in, text);
+  EXPECT_EQ(text, "earlier picture");
+  // Exports that work leave no temporary file behind.
+  EXPECT_TRUE(std::filesystem::exists(Path("kept.BMP")));
+  EXPECT_TRUE(std::filesystem::exists(Path("kept.EMF")));
+  std::filesystem::remove(temp);
+  int left = 0;
+  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(target).parent_path()))
+    left += e.path().filename().string().rfind(".plandeck-", 0) == 0;
+  EXPECT_EQ(left, 0);
+}
