@@ -169,7 +169,8 @@ extern "C" int GifReadMemory(GifFileType* Gif, GifByteType* Out, int Count) {
 }
 
 // The first frame on the logical screen; the background and transparent
-// pixels stay white.
+// pixels stay white. Read record by record rather than slurped, so a frame
+// size is checked before anything is allocated for it.
 TBitmap DecodeGif(const std::vector<std::uint8_t>& Bytes) {
   GifSource src{&Bytes};
   int error = 0;
@@ -182,39 +183,66 @@ TBitmap DecodeGif(const std::vector<std::uint8_t>& Bytes) {
       DGifCloseFile(g, &e);
     }
   } closer{gif};
-  if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1)
-    throw EGraphicError("GIF image is not valid: " + GifError(gif->Error));
-  const SavedImage& frame = gif->SavedImages[0];
-  const GifImageDesc& d = frame.ImageDesc;
-  int w = gif->SWidth, h = gif->SHeight;
-  if (w <= 0 || h <= 0) {
-    w = d.Left + d.Width;
-    h = d.Top + d.Height;
-  }
-  CheckSize(w, h, "GIF");
-  const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
-  if (!map || !frame.RasterBits) throw EGraphicError("GIF image is not valid: no colour table");
-  GraphicsControlBlock gcb{};
-  gcb.TransparentColor = NO_TRANSPARENT_COLOR;
-  DGifSavedExtensionToGCB(gif, 0, &gcb);
-  TBitmap out(w, h, clWhite);
-  for (int y = 0; y < d.Height; ++y) {
-    const int py = d.Top + y;
-    if (py < 0 || py >= h) continue;
-    for (int x = 0; x < d.Width; ++x) {
-      const int px = d.Left + x;
-      if (px < 0 || px >= w) continue;
-      const int index = frame.RasterBits[std::size_t(y) * std::size_t(d.Width) + std::size_t(x)];
-      if (index == gcb.TransparentColor) continue;
-      if (index >= map->ColorCount) {
-        out.SetPixel(px, py, clBlack);
-        continue;
+  auto fail = [gif](const char* what) {
+    return EGraphicError(std::string("GIF image is not valid: ") + (what ? what : GifError(gif->Error).c_str()));
+  };
+  int transparent = NO_TRANSPARENT_COLOR;
+  for (;;) {
+    GifRecordType type = UNDEFINED_RECORD_TYPE;
+    if (DGifGetRecordType(gif, &type) != GIF_OK) throw fail(nullptr);
+    if (type == TERMINATE_RECORD_TYPE) throw fail("no image");
+    if (type == EXTENSION_RECORD_TYPE) {
+      int code = 0;
+      GifByteType* block = nullptr;
+      if (DGifGetExtension(gif, &code, &block) != GIF_OK) throw fail(nullptr);
+      if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+        GraphicsControlBlock gcb{};
+        gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+        if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) transparent = gcb.TransparentColor;
       }
-      const GifColorType c = map->Colors[index];
-      out.SetPixel(px, py, RGB(c.Red, c.Green, c.Blue));
+      while (block)
+        if (DGifGetExtensionNext(gif, &block) != GIF_OK) throw fail(nullptr);
+      continue;
     }
+    if (type != IMAGE_DESC_RECORD_TYPE) continue;
+    if (DGifGetImageDesc(gif) != GIF_OK) throw fail(nullptr);
+    const GifImageDesc& d = gif->Image;
+    int w = gif->SWidth, h = gif->SHeight;
+    if (w <= 0 || h <= 0) {
+      w = d.Left + d.Width;
+      h = d.Top + d.Height;
+    }
+    CheckSize(w, h, "GIF");
+    CheckSize(d.Width, d.Height, "GIF");
+    const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+    if (!map) throw fail("no colour table");
+    std::vector<GifPixelType> pixels(std::size_t(d.Width) * std::size_t(d.Height));
+    // Interlaced rows arrive in four passes.
+    static constexpr int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+    const int passes = d.Interlace ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass)
+      for (int y = d.Interlace ? kStart[pass] : 0; y < d.Height; y += d.Interlace ? kStep[pass] : 1)
+        if (DGifGetLine(gif, pixels.data() + std::size_t(y) * std::size_t(d.Width), d.Width) != GIF_OK)
+          throw fail(nullptr);
+    TBitmap out(w, h, clWhite);
+    for (int y = 0; y < d.Height; ++y) {
+      const int py = d.Top + y;
+      if (py < 0 || py >= h) continue;
+      for (int x = 0; x < d.Width; ++x) {
+        const int px = d.Left + x;
+        if (px < 0 || px >= w) continue;
+        const int index = pixels[std::size_t(y) * std::size_t(d.Width) + std::size_t(x)];
+        if (index == transparent) continue;
+        if (index >= map->ColorCount) {
+          out.SetPixel(px, py, clBlack);
+          continue;
+        }
+        const GifColorType c = map->Colors[index];
+        out.SetPixel(px, py, RGB(c.Red, c.Green, c.Blue));
+      }
+    }
+    return out;
   }
-  return out;
 }
 
 // ---- metafiles: the size from the header, the records kept unplayed

@@ -101,6 +101,18 @@ TEST(GraphicDecoding, BitmapGifAndIconGiveTheirPixelsTopRowFirst) {
   EXPECT_EQ(icon.Pixel(1, 1), clWhite) << "transparent parts lie on white";
 }
 
+TEST(GraphicDecoding, InterlacedGifRowsLandInTheirPlaces) {
+  // 1 x 9: red, lime, blue, repeated; stored in the four interlace passes.
+  const Bytes gif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x09, 0x00, 0xf1, 0x00, 0x00,
+                     0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x21,
+                     0xf9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x01,
+                     0x00, 0x09, 0x00, 0x40, 0x02, 0x05, 0x84, 0x22, 0x10, 0x16, 0x05, 0x00, 0x3b};
+  const TBitmap img = ImageOf(gif, TGraphicKind::Gif);
+  ASSERT_EQ(img.Height(), 9);
+  const COLORREF cycle[3] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+  for (int y = 0; y < 9; ++y) EXPECT_EQ(img.Pixel(0, y), cycle[y % 3]) << y;
+}
+
 TEST(GraphicDecoding, KeepsTheExactBytesItWasMadeFrom) {
   EXPECT_EQ(TGraphic(TGraphicKind::Gif, kGif).Bytes(), kGif);
   EXPECT_EQ(TGraphic(TGraphicKind::Bitmap, kBmp).Bytes(), kBmp);
