@@ -497,11 +497,7 @@ void TChildFigureSet::WriteData(TWriter& Writer) {
   Writer.WriteFloat(GetHeight());
   Writer.WriteFloat(FYd.x);
   Writer.WriteFloat(FYd.y);
-  Writer.WriteInteger(LayerCount());
-  for (TLayer& layer : FLayers) {
-    Writer.WriteString(layer.Entry);
-    layer.List->WriteData(Writer);
-  }
+  WriteLayers(Writer);
 }
 
 void TChildFigureSet::AssignTo(TPersistent& Dest) const {

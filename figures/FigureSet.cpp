@@ -411,6 +411,14 @@ void TCustomFigureSet::ReadLayers(TReader& Reader, std::int32_t N, bool CallLoad
   EnsureCurrentLayer();
 }
 
+void TCustomFigureSet::WriteLayers(TWriter& Writer) {
+  Writer.WriteInteger(LayerCount());
+  for (TLayer& layer : FLayers) {
+    Writer.WriteString(layer.Entry);
+    layer.List->WriteData(Writer);
+  }
+}
+
 void TCustomFigureSet::AddLayer(const std::string& Entry, std::unique_ptr<TTxCollectFigure> List) {
   if (!List) List = NewLayerList();
   List->FOwner = this;
@@ -528,11 +536,7 @@ void TTxFigureSet::WriteData(TWriter& Writer) {
   Writer.WriteFloat(GetHeight());
   Writer.WriteFloat(FYd.x);
   Writer.WriteFloat(FYd.y);
-  Writer.WriteInteger(LayerCount());
-  for (TLayer& layer : FLayers) {
-    Writer.WriteString(layer.Entry);
-    layer.List->WriteData(Writer);
-  }
+  WriteLayers(Writer);
   Writer.WriteInteger(FHorzPageAlign);
   Writer.WriteInteger(FVertPageAlign);
 }

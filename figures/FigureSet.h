@@ -142,6 +142,8 @@ protected:
   // Reads N layers as entries and figure lists, the first current one into
   // the existing current list; Loaded is called on each list when asked.
   void ReadLayers(TReader& Reader, std::int32_t N, bool CallLoaded);
+  // The layer count, then each layer's entry and figure list.
+  void WriteLayers(TWriter& Writer);
   // "图层" and the number AddLayer gives a new layer.
   std::string NewLayerName() const;
 

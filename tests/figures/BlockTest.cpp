@@ -4,39 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "../foundation/TestBytes.h"
-#include "FigureTestSupport.h"
+#include "FigureBytes.h"
 #include "figures/Blocks.h"
 #include "figures/LineFigures.h"
 
 #include <cmath>
 
 namespace {
-
-using Ext = std::initializer_list<int>;
-const Ext X0 = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const Ext X1 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F};
-const Ext X2 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x40};
-const Ext X3 = {0, 0, 0, 0, 0, 0, 0, 0xC0, 0x00, 0x40};
-const Ext X4 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x40};
-const Ext X10 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x02, 0x40};
-const Ext X20 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x03, 0x40};
-
-void F(ByteBuilder& b, Ext e) {
-  b({0x05});
-  b(e);
-}
-
-// No caption, scale 1, angle 0, no name, black copy pen of width 1 in the
-// given style, white clear brush, no fill item.
-void FigureValues(ByteBuilder& b, int PenStyle) {
-  b({0x06, 0x00});
-  F(b, X1);
-  F(b, X0);
-  b({0x06, 0x00});
-  b({0x02, 0x00, 0x04, PenStyle, 0x02, 0x01});
-  b({0x04, 0xFF, 0xFF, 0xFF, 0x00, 0x01, 0x08});
-}
 
 void SegmentRecord(ByteBuilder& b) {
   b({0x06, 12})("TTestSegment");

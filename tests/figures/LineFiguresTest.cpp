@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../foundation/TestBytes.h"
-#include "FigureTestSupport.h"
+#include "FigureBytes.h"
 #include "figures/CodeVersion.h"
 #include "figures/LineFigures.h"
 
@@ -17,72 +16,6 @@
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-
-// Tagged extended floats, ten bytes each, written out by hand.
-using Ext = std::initializer_list<int>;
-const Ext X0 = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const Ext X1 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F};
-const Ext X2 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x40};
-const Ext X3 = {0, 0, 0, 0, 0, 0, 0, 0xC0, 0x00, 0x40};
-const Ext X4 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x40};
-const Ext X5 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x01, 0x40};
-const Ext X6 = {0, 0, 0, 0, 0, 0, 0, 0xC0, 0x01, 0x40};
-const Ext X10 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x02, 0x40};
-const Ext X12 = {0, 0, 0, 0, 0, 0, 0, 0xC0, 0x02, 0x40};
-const Ext X15 = {0, 0, 0, 0, 0, 0, 0, 0xF0, 0x02, 0x40};
-const Ext X20 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x03, 0x40};
-const Ext X100 = {0, 0, 0, 0, 0, 0, 0, 0xC8, 0x05, 0x40};
-const Ext XHalf = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFE, 0x3F};
-const Ext XQuarter = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFD, 0x3F};
-
-void F(ByteBuilder& b, Ext e) {
-  b({0x05});
-  b(e);
-}
-
-// No caption, scale 1, angle 0, no name, black solid copy pen of width 1,
-// white clear brush, no fill item.
-void DefaultFigureValues(ByteBuilder& b) {
-  b({0x06, 0x00});
-  F(b, X1);
-  F(b, X0);
-  b({0x06, 0x00});
-  b({0x02, 0x00, 0x04, 0x00, 0x02, 0x01});
-  b({0x04, 0xFF, 0xFF, 0xFF, 0x00, 0x01, 0x08});
-}
-
-template <class T>
-void ReadAll(T& f, const Bytes& bytes) {
-  TReader r(bytes);
-  f.ReadData(r);
-  EXPECT_EQ(r.Remaining(), 0u);
-}
-
-// Paints one figure without parent (logical = local) on a white sheet.
-void PaintFigure(TCustomFigure& f, Sheet& s) {
-  SetViewMapping(*s, s.bitmap.Height());
-  f.DrawDC(*s, nullptr, TRect{});
-}
-
-// Ink at logical (x, y) on a sheet whose logical origin is its bottom-left.
-bool InkAt(const Sheet& s, int x, int y) {
-  const int row = s.bitmap.Height() - y;
-  if (x < 0 || x >= s.bitmap.Width() || row < 0 || row >= s.bitmap.Height()) return false;
-  return s.Ink(x, row);
-}
-
-// Inked pixels in the logical column x between y0 and y1 inclusive.
-int ColumnInk(const Sheet& s, int x, int y0, int y1) {
-  int n = 0;
-  for (int y = y0; y <= y1; ++y) n += InkAt(s, x, y);
-  return n;
-}
-
-int BoxInk(const Sheet& s, int x0, int y0, int x1, int y1) {
-  int n = 0;
-  for (int x = x0; x <= x1; ++x) n += ColumnInk(s, x, y0, y1);
-  return n;
-}
 
 TPoint Pt(int x, int y) { return {x, y}; }
 

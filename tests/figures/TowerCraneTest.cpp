@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../foundation/TestBytes.h"
-#include "FigureTestSupport.h"
+#include "FigureBytes.h"
 #include "figures/CodeVersion.h"
 #include "figures/TowerCrane.h"
 
@@ -14,26 +13,6 @@
 #include <numbers>
 
 namespace {
-
-// Tagged extended floats, ten bytes each, written out by hand.
-using Ext = std::initializer_list<int>;
-const Ext X0 = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const Ext X1 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F};
-const Ext X2 = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x40};
-const Ext X10 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x02, 0x40};
-const Ext X12 = {0, 0, 0, 0, 0, 0, 0, 0xC0, 0x02, 0x40};
-const Ext X12_5 = {0, 0, 0, 0, 0, 0, 0, 0xC8, 0x02, 0x40};
-const Ext X20 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x03, 0x40};
-const Ext X25 = {0, 0, 0, 0, 0, 0, 0, 0xC8, 0x03, 0x40};
-const Ext X50 = {0, 0, 0, 0, 0, 0, 0, 0xC8, 0x04, 0x40};
-const Ext X100 = {0, 0, 0, 0, 0, 0, 0, 0xC8, 0x05, 0x40};
-const Ext X340 = {0, 0, 0, 0, 0, 0, 0, 0xAA, 0x07, 0x40};
-const Ext XQuarter = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFD, 0x3F};
-
-void F(ByteBuilder& b, Ext e) {
-  b({0x05});
-  b(e);
-}
 
 // A crane with the defaults but for a bold red 12 unit font, the label "A"
 // below the line at a quarter, the centre at (1, 2) and a fixed radius; in
@@ -69,30 +48,6 @@ Bytes CraneBytes(bool OldFont) {
   return b.b;
 }
 
-template <class T>
-void ReadAll(T& f, const Bytes& bytes) {
-  TReader r(bytes);
-  f.ReadData(r);
-  EXPECT_EQ(r.Remaining(), 0u);
-}
-
-void PaintFigure(TCustomFigure& f, Sheet& s) {
-  SetViewMapping(*s, s.bitmap.Height());
-  f.DrawDC(*s, nullptr, TRect{});
-}
-
-bool InkAt(const Sheet& s, int x, int y) {
-  const int row = s.bitmap.Height() - y;
-  if (x < 0 || x >= s.bitmap.Width() || row < 0 || row >= s.bitmap.Height()) return false;
-  return s.Ink(x, row);
-}
-
-int BoxInk(const Sheet& s, int x0, int y0, int x1, int y1) {
-  int n = 0;
-  for (int x = x0; x <= x1; ++x)
-    for (int y = y0; y <= y1; ++y) n += InkAt(s, x, y);
-  return n;
-}
 
 int RowInk(const Sheet& s, int y, int x0, int x1) { return BoxInk(s, x0, y, x1, y); }
 
