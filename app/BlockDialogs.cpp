@@ -97,12 +97,6 @@ bool FileExists(const std::string& Path) {
   return std::filesystem::is_regular_file(std::filesystem::path(Path), ec);
 }
 
-TRect PositionRect(const TDocItem& Item) {
-  TRect r;
-  Item.CalcPositionRect(r);
-  return ExpandRect(r, 0);
-}
-
 // Bottom-most first: earlier layers paint first, and a layer paints from its
 // last figure to its first.
 void SortBottomFirst(std::vector<TCustomFigure*>& Figures) {
@@ -278,31 +272,13 @@ TTxBlock* MakeBlockFromSelection(TDocView& View, double Scale, bool KeepSources)
 
   // Built as copying builds its block: the block's frame has the frame of
   // the figures' parent and its origin at the corner of their rectangles.
-  TRect r = PositionRect(*sources.front());
-  for (std::size_t i = 1; i < sources.size(); ++i) r = UnionRect(r, PositionRect(*sources[i]));
-  const TCustomFigure& first = *sources.front();
-  const double s = first.GetAbsParentScale();
-  auto owned = std::make_unique<TTxBlock>();
-  TTxBlock* block = owned.get();
-  block->SetScale(s);
-  block->InitialParas((r.Right - r.Left) / block->GetScale(), (r.Bottom - r.Top) / block->GetScale());
-  const double offX = first.GetLogOrgx() - r.Left;
-  const double offY = first.GetLogOrgy() - r.Top;
   // Inserting at the top, bottom-most first, keeps the stacking order.
   std::vector<TCustomFigure*> order = sources;
   SortBottomFirst(order);
-  for (TCustomFigure* f : order) {
-    std::unique_ptr<TDocItem> copy = f->Clone();
-    auto* figure = dynamic_cast<TCustomFigure*>(copy.get());
-    if (!figure) continue;
-    copy.release();
-    std::unique_ptr<TCustomFigure> c(figure);
-    // Not in a drawing while it is moved: nothing to repaint.
-    c->SetDocument(nullptr);
-    if (c->FFillItem) c->FFillItem->FScale = c->FFillItem->FScale * c->GetAbsParentScale();
-    block->InsertFigure(std::move(c));
-    figure->MoveByOffset(offX, offY);
-  }
+  TRect r;
+  std::unique_ptr<TTxBlock> owned = BlockOfFigures(order, r);
+  TTxBlock* block = owned.get();
+  const double s = block->GetScale();
 
   if (!KeepSources) {
     View.Select(nullptr, false);

@@ -14,6 +14,7 @@
 #include <QRegion>
 #include <array>
 #include <memory>
+#include <vector>
 
 class TBitmap;
 class TDocItem;
@@ -26,6 +27,14 @@ enum TOperationMode : std::uint8_t {
 };
 enum TZoomState : std::uint8_t { qrZoom, qrZoomToFit };
 enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
+
+class TCustomFigure;
+class TTxBlock;
+
+// A block of clones of Figures, inserted in this order (each at the top),
+// placed relative to the corner of their position rectangles, which Box
+// receives (logical). What copying and making a block start from.
+std::unique_ptr<TTxBlock> BlockOfFigures(const std::vector<TCustomFigure*>& Figures, TRect& Box);
 
 class TDocView : public TScaleScrollBox, public TFigureView {
 public:

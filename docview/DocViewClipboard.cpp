@@ -20,19 +20,19 @@ TRect PositionRect(const TDocItem* Item) {
 
 }  // namespace
 
-void TDocView::OnEditCopy() {
-  auto* first = dynamic_cast<TCustomFigure*>(SelectedItem(0));
-  if (!first) return;
-  TRect r = PositionRect(first);
-  for (int i = 1; i < FSelection.Count(); ++i) r = UnionRect(r, PositionRect(SelectedItem(i)));
+std::unique_ptr<TTxBlock> BlockOfFigures(const std::vector<TCustomFigure*>& Figures, TRect& Box) {
+  if (Figures.empty()) return nullptr;
+  const TCustomFigure& first = *Figures.front();
+  Box = PositionRect(&first);
+  for (std::size_t i = 1; i < Figures.size(); ++i) Box = UnionRect(Box, PositionRect(Figures[i]));
 
   auto block = std::make_unique<TTxBlock>();
-  block->SetScale(first->GetAbsParentScale());
-  block->InitialParas((r.Right - r.Left) / block->GetScale(), (r.Bottom - r.Top) / block->GetScale());
-  const double offX = first->GetLogOrgx() - r.Left;
-  const double offY = first->GetLogOrgy() - r.Top;
-  for (TMyPersistent* p : FSelection.FList) {
-    std::unique_ptr<TDocItem> copy = static_cast<TDocItem*>(p)->Clone();
+  block->SetScale(first.GetAbsParentScale());
+  block->InitialParas((Box.Right - Box.Left) / block->GetScale(), (Box.Bottom - Box.Top) / block->GetScale());
+  const double offX = first.GetLogOrgx() - Box.Left;
+  const double offY = first.GetLogOrgy() - Box.Top;
+  for (TCustomFigure* f : Figures) {
+    std::unique_ptr<TDocItem> copy = f->Clone();
     auto* figure = dynamic_cast<TCustomFigure*>(copy.get());
     if (!figure) continue;
     copy.release();
@@ -43,6 +43,17 @@ void TDocView::OnEditCopy() {
     block->InsertFigure(std::move(c));
     figure->MoveByOffset(offX, offY);
   }
+  return block;
+}
+
+void TDocView::OnEditCopy() {
+  std::vector<TCustomFigure*> figures;
+  for (TMyPersistent* p : FSelection.FList)
+    if (auto* f = dynamic_cast<TCustomFigure*>(p)) figures.push_back(f);
+  if (!dynamic_cast<TCustomFigure*>(SelectedItem(0))) return;
+  TRect r;
+  std::unique_ptr<TTxBlock> block = BlockOfFigures(figures, r);
+  if (!block) return;
   TMyList list;
   list.Add(block.get());
   list.FYd = TPoint{r.Left, r.Top};
