@@ -2,6 +2,7 @@
 
 #include "figures/Blocks.h"
 #include "figures/CodeVersion.h"
+#include "figures/FigureText.h"
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
@@ -18,30 +19,10 @@
 
 namespace {
 
-bool ParseInt(std::string_view s, int& Value) {
+bool ParseExactInt(std::string_view s, int& Value) {
   if (s.empty()) return false;
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), Value);
   return ec == std::errc() && end == s.data() + s.size();
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-bool ParseFloat(std::string_view s, double& Value) {
-  s = Trim(s);
-  if (s.empty()) return false;
-  if (s.front() == '+') s.remove_prefix(1);
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), Value);
-  return ec == std::errc() && end == s.data() + s.size() && std::isfinite(Value);
-}
-
-std::string Format(const char* Fmt, double V) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, Fmt, V);
-  return buf;
 }
 
 std::int32_t RoundHalfEven(double v) { return ptodp({v, 0}).x; }
@@ -57,7 +38,7 @@ std::string LayerName(const std::string& Entry) { return Entry.substr(0, Entry.f
 bool TryLayerFlag(const std::string& Entry, int& Flag) {
   const auto eq = Entry.find('=');
   if (eq == std::string::npos) return false;
-  return ParseInt(std::string_view(Entry).substr(eq + 1), Flag);
+  return ParseExactInt(std::string_view(Entry).substr(eq + 1), Flag);
 }
 
 int LayerFlag(const std::string& Entry) {
@@ -215,7 +196,7 @@ std::string TCustomFigureSet::NewLayerName() const {
     const std::string name = LayerName(layer.Entry);
     if (name.compare(0, kLayerPrefix.size(), kLayerPrefix) != 0) continue;
     int k = 0;
-    if (ParseInt(std::string_view(name).substr(kLayerPrefix.size()), k) && k != 0) used.insert(k);
+    if (ParseExactInt(std::string_view(name).substr(kLayerPrefix.size()), k) && k != 0) used.insert(k);
   }
   // Without numbered layers the count of layers names the new one (at least 1).
   int n = std::max(1, LayerCount());
@@ -837,7 +818,7 @@ void TTxFigureSet::SetDrawingProperties(const TDrawingProperties& Props) {
       if (!ParseFloat(Props.GridHeight, v)) return false;
       FGridHeight = TransSysV(v);
       int color = 0;
-      if (!ParseInt(Trim(Props.GridPenColor), color)) return false;
+      if (!ParseExactInt(TrimBlanks(Props.GridPenColor), color)) return false;
       FGridPen.Color = static_cast<COLORREF>(color);
       if (Props.GridPenStyle >= psSolid && Props.GridPenStyle <= psInsideFrame)
         FGridPen.Style = static_cast<TPenStyle>(Props.GridPenStyle);

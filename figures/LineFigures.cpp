@@ -1,6 +1,7 @@
 #include "figures/LineFigures.h"
 
 #include "figures/CodeVersion.h"
+#include "figures/FigureText.h"
 #include "figures/FigureSet.h"
 #include "figures/LabelFont.h"
 #include "foundation/StreamError.h"
@@ -43,36 +44,8 @@ std::int64_t StrokeCount(double Length, double Spacing) {
 // Block explode: Set's frame into Set's parent frame.
 Tpt ExplodePt(Tpt p, const TCustomFigureSet& Set) { return ExplodePoint(p, Set); }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-bool ParseInt(std::string_view s, int& Value) {
-  s = Trim(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), Value);
-  return ec == std::errc() && end == s.data() + s.size();
-}
-
-bool ParseFloat(std::string_view s, double& Value) {
-  s = Trim(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), Value);
-  return ec == std::errc() && end == s.data() + s.size() && std::isfinite(Value);
-}
-
 // A length, spacing or count: refused unless above zero.
 bool ParsePositive(std::string_view s, double& Value) { return ParseFloat(s, Value) && Value > 0; }
-
-std::string Format(const char* Fmt, double V) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, Fmt, V);
-  return buf;
-}
 
 std::string IdentOf(const TDocItem& Item) {
   std::vector<std::string> path;

@@ -2,6 +2,7 @@
 
 #include "figures/CodeVersion.h"
 #include "figures/FigureSet.h"
+#include "figures/FigureText.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
@@ -167,9 +168,8 @@ void RectMirror(TCustomFigure& F, Tpt& Yd, TBx Line) {
 }
 
 void RectExplode(TCustomFigure& F, Tpt& Yd, const TCustomFigureSet& Set) {
-  const double s = Set.GetScale();
-  Yd = Add(Set.FYd, protate({Yd.x * s, Yd.y * s}, DegToRad(Set.FXzJd)));
-  F.FScale *= s;
+  Yd = ExplodePoint(Yd, Set);
+  F.FScale *= Set.GetScale();
   F.Modified();
 }
 
@@ -563,21 +563,6 @@ void RegisterPictureFigureClasses() {
 // ---- the picture dialog's model
 
 namespace {
-
-std::string Format(const char* Fmt, double V) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, Fmt, V);
-  return buf;
-}
-
-bool ParseFloat(std::string_view s, double& Value) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), Value);
-  return ec == std::errc() && end == s.data() + s.size() && std::isfinite(Value);
-}
 
 // The image's height over its width, or 0 without an image.
 double AspectOf(const TCustomTxPicture& P) {

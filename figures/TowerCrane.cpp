@@ -1,6 +1,7 @@
 #include "figures/TowerCrane.h"
 
 #include "figures/CodeVersion.h"
+#include "figures/FigureText.h"
 #include "figures/FigureSet.h"
 #include "figures/LabelFont.h"
 #include "foundation/ValueStream.h"
@@ -31,34 +32,6 @@ double Norm360(double a) {
   a = std::fmod(a, 360.0);
   if (a < 0) a += 360.0;
   return a >= 360.0 ? 0 : a;
-}
-
-std::string Format(const char* Fmt, double V) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, Fmt, V);
-  return buf;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-bool ParseInt(std::string_view s, int& Value) {
-  s = Trim(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), Value);
-  return ec == std::errc() && end == s.data() + s.size();
-}
-
-bool ParseFloat(std::string_view s, double& Value) {
-  s = Trim(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), Value);
-  return ec == std::errc() && end == s.data() + s.size() && std::isfinite(Value);
 }
 
 // A geometric edit under the change protocol.
