@@ -340,6 +340,16 @@ bool Draw(QPainter& p, std::string_view n) {
     p.drawLine(QPointF(9, 22), QPointF(9, 4));
     p.drawLine(QPointF(3, 6), QPointF(22, 6));
     p.drawLine(QPointF(18, 6), QPointF(18, 14));
+  } else if (n == "A_Picture") {
+    p.drawRect(QRectF(3, 5, 18, 14));
+    p.drawPolyline(QPolygonF({{4, 18}, {10, 10}, {14, 15}, {17, 12}, {20, 18}}));
+    p.drawEllipse(QRectF(15, 7, 3, 3));
+  } else if (n == "A_Item") {
+    p.setPen(QPen(ink, 1, Qt::DashLine));
+    p.drawRect(QRectF(3, 4, 18, 16));
+    p.setPen(QPen(ink, 1.5));
+    p.drawEllipse(QRectF(6, 7, 6, 6));
+    p.drawRect(QRectF(12, 12, 6, 5));
   } else if (n == "A_new") {
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(Qt::white);
