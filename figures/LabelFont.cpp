@@ -1,5 +1,9 @@
 #include "figures/LabelFont.h"
 
+#include "figures/CodeVersion.h"
+#include "foundation/ValueStream.h"
+#include "platform/System.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,4 +19,26 @@ TLogFont LabelFont(const TCustomFigure& Figure, const TCanvas& Canvas, const TMy
   font.Underline = (Font.FStyle & fsUnderline) != 0;
   font.StrikeOut = (Font.FStyle & fsStrikeOut) != 0;
   return font;
+}
+
+void ReadLabelFont(TReader& Reader, TMyFont& Font) {
+  Font.FName = Reader.ReadString();
+  Font.FColor = static_cast<std::uint32_t>(Reader.ReadInteger());
+  if (OldCodeVersion <= 2.12) {
+    const std::int32_t n = Reader.ReadInteger();
+    Font.FPixelsPerInch = ScreenLogPixels;
+    Font.FHeight = -double(n) * ScreenLogPixels / 72.0;
+  } else {
+    Font.FPixelsPerInch = Reader.ReadInteger();
+    Font.FHeight = Reader.ReadFloat();
+  }
+  Reader.Read(&Font.FStyle, 1);
+}
+
+void WriteLabelFont(TWriter& Writer, const TMyFont& Font) {
+  Writer.WriteString(Font.FName);
+  Writer.WriteInteger(static_cast<std::int32_t>(Font.FColor));
+  Writer.WriteInteger(Font.FPixelsPerInch);
+  Writer.WriteFloat(Font.FHeight);
+  Writer.Write(&Font.FStyle, 1);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The font a figure draws a label with along one of its lines: the canvas
+// The label font's saved record, and the font a figure draws a label with along one of its lines: the canvas
 // font turned to the line's angle (plus the ancestors' rotation) and sized
 // by the figure's scale and its ancestors' scale. The dimension line and
 // the tower crane share it.
@@ -9,3 +9,9 @@
 
 // AngleDeg is the line's direction in the figure's own frame, in degrees.
 TLogFont LabelFont(const TCustomFigure& Figure, const TCanvas& Canvas, const TMyFont& Font, double AngleDeg);
+
+// The label font's saved values: name, colour, pixels per inch and height,
+// then the style as one raw byte. Files up to 2.12 keep one point size
+// instead of pixels per inch and height.
+void ReadLabelFont(TReader& Reader, TMyFont& Font);
+void WriteLabelFont(TWriter& Writer, const TMyFont& Font);

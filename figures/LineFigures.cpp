@@ -1,8 +1,8 @@
 #include "figures/LineFigures.h"
 
 #include "figures/CodeVersion.h"
-#include "figures/FigureText.h"
 #include "figures/FigureSet.h"
+#include "figures/FigureText.h"
 #include "figures/LabelFont.h"
 #include "foundation/StreamError.h"
 #include "foundation/ValueStream.h"
@@ -366,18 +366,7 @@ TCustomArrowLine::~TCustomArrowLine() = default;
 
 void TCustomArrowLine::ReadData(TReader& Reader) {
   TCustomFigure::ReadData(Reader);
-  FFont->FName = Reader.ReadString();
-  FFont->FColor = static_cast<std::uint32_t>(Reader.ReadInteger());
-  if (OldCodeVersion <= 2.12) {
-    // Older files kept one point size.
-    const std::int32_t n = Reader.ReadInteger();
-    FFont->FPixelsPerInch = ScreenLogPixels;
-    FFont->FHeight = -double(n) * ScreenLogPixels / 72.0;
-  } else {
-    FFont->FPixelsPerInch = Reader.ReadInteger();
-    FFont->FHeight = Reader.ReadFloat();
-  }
-  Reader.Read(&FFont->FStyle, 1);
+  ReadLabelFont(Reader, *FFont);
   FJd = Reader.ReadFloat();
   FFillArrow = Reader.ReadBoolean();
   FArrowBz = Reader.ReadBoolean();
@@ -407,11 +396,7 @@ void TCustomArrowLine::ReadData(TReader& Reader) {
 
 void TCustomArrowLine::WriteData(TWriter& Writer) {
   TCustomFigure::WriteData(Writer);
-  Writer.WriteString(FFont->FName);
-  Writer.WriteInteger(static_cast<std::int32_t>(FFont->FColor));
-  Writer.WriteInteger(FFont->FPixelsPerInch);
-  Writer.WriteFloat(FFont->FHeight);
-  Writer.Write(&FFont->FStyle, 1);
+  WriteLabelFont(Writer, *FFont);
   Writer.WriteFloat(FJd);
   Writer.WriteBoolean(FFillArrow);
   Writer.WriteBoolean(FArrowBz);

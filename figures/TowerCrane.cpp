@@ -1,8 +1,8 @@
 #include "figures/TowerCrane.h"
 
 #include "figures/CodeVersion.h"
-#include "figures/FigureText.h"
 #include "figures/FigureSet.h"
+#include "figures/FigureText.h"
 #include "figures/LabelFont.h"
 #include "foundation/ValueStream.h"
 
@@ -59,18 +59,7 @@ TCustomTadiao::~TCustomTadiao() = default;
 
 void TCustomTadiao::ReadData(TReader& Reader) {
   TCustomFigure::ReadData(Reader);
-  FFont->FName = Reader.ReadString();
-  FFont->FColor = static_cast<std::uint32_t>(Reader.ReadInteger());
-  if (OldCodeVersion <= 2.12) {
-    // Older files kept one point size.
-    const std::int32_t n = Reader.ReadInteger();
-    FFont->FPixelsPerInch = ScreenLogPixels;
-    FFont->FHeight = -double(n) * ScreenLogPixels / 72.0;
-  } else {
-    FFont->FPixelsPerInch = Reader.ReadInteger();
-    FFont->FHeight = Reader.ReadFloat();
-  }
-  Reader.Read(&FFont->FStyle, 1);
+  ReadLabelFont(Reader, *FFont);
   FText = Reader.ReadString();
   FAutoCalText = Reader.ReadBoolean();
   FTextAlign = Reader.ReadInteger();
@@ -92,11 +81,7 @@ void TCustomTadiao::ReadData(TReader& Reader) {
 
 void TCustomTadiao::WriteData(TWriter& Writer) {
   TCustomFigure::WriteData(Writer);
-  Writer.WriteString(FFont->FName);
-  Writer.WriteInteger(static_cast<std::int32_t>(FFont->FColor));
-  Writer.WriteInteger(FFont->FPixelsPerInch);
-  Writer.WriteFloat(FFont->FHeight);
-  Writer.Write(&FFont->FStyle, 1);
+  WriteLabelFont(Writer, *FFont);
   Writer.WriteString(FText);
   Writer.WriteBoolean(FAutoCalText);
   Writer.WriteInteger(FTextAlign);
