@@ -299,9 +299,13 @@ bool TFramedFigureSet::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View
         if (PointInLine(dptop(CursorPt), a, b, P)) return Kind = plNearest, true;
       }
   }
-  for (TTxCollectFigure* list : PartLists())
+  // Only what is shown snaps: a hidden layer of a child drawing does not.
+  for (const TLayer& layer : FLayers) {
+    TTxCollectFigure* list = layer.List.get();
+    if (!list || (IsChild() ? !Visible(layer.Entry) : list != FFigures)) continue;
     for (int i = 0; i < list->Count(); ++i)
       if (list->Figures(i)->GetCapturePoint(P, Kind, View, CursorPt, KindSet)) return true;
+  }
   return false;
 }
 

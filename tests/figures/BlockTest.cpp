@@ -242,6 +242,21 @@ TEST(ChildDrawing, TakesTheDrawingsLayersAndSavesThemAll) {
   EXPECT_EQ(static_cast<TChildFigureSet&>(*copy).LayerCount(), 2);
 }
 
+TEST(ChildDrawing, OnlyItsShownLayersOfferSnapPoints) {
+  TChildFigureSet child;
+  child.InitialParas(100, 100);
+  child.FPen.Style = psClear;  // no frame points: only the parts answer
+  auto hidden = std::make_unique<TTxCollectFigure>();
+  hidden->Add(Line({50, 50}, {60, 50}));
+  child.AddLayer("隐藏=0", std::move(hidden));
+  Tpt p;
+  TPointLx kind = plNone;
+  EXPECT_FALSE(child.GetCapturePoint(p, kind, nullptr, TPoint{50, 50}, PointLxBit(plEndPoint)));
+  SetLayerFlag(child.FLayers[1].Entry, lfVisible);
+  EXPECT_TRUE(child.GetCapturePoint(p, kind, nullptr, TPoint{50, 50}, PointLxBit(plEndPoint)));
+  EXPECT_EQ(kind, plEndPoint);
+}
+
 TEST(ChildDrawing, ExplodingKeepsThePartsWhereTheyAreEvenWithOffsets) {
   Drawing d;
   auto child = std::make_unique<TChildFigureSet>();
