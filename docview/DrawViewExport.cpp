@@ -97,10 +97,12 @@ void TDrawView::SaveAsWMF(std::string Name, int Kind) {
 
 namespace {
 // Draws the page into a bitmap of the view's device size; a failure while
-// drawing leaves what was drawn, as the picture is still worth saving.
+// drawing leaves what was drawn, as the picture is still worth saving. The
+// page frame's right and bottom edges lie on the pixel just past the size,
+// so the bitmap takes one more column and row to hold them.
 TBitmap PagePicture(TDrawView& View, bool& MetaFileFlag) {
   const TSize size = View.GetDocumentDevSize();
-  TBitmap picture(size.cx > 0 ? size.cx : 1, size.cy > 0 ? size.cy : 1, clWhite);
+  TBitmap picture(size.cx > 0 ? size.cx + 1 : 1, size.cy > 0 ? size.cy + 1 : 1, clWhite);
   auto canvas = CreateBitmapCanvas(picture);
   TMetaFileScope scope(MetaFileFlag);
   try {

@@ -35,18 +35,6 @@ bool Visible(const std::string& Entry) {
   return flag == lfVisible || flag == lfCurrent || flag == lfLocked;
 }
 
-void StrokeClosed(TCanvas& Cv, const TPoint* Pts, int Count, int PenStyle) {
-  Cv.BeginPath();
-  switch (PenStyle) {
-    case psDash: DrawOwnLine(Cv, Pts, Count, 1, DashLine); break;
-    case psDot: DrawOwnLine(Cv, Pts, Count, 1, DotLine); break;
-    case psDashDot: DrawOwnLine(Cv, Pts, Count, 3, DashDotLine); break;
-    case psDashDotDot: DrawOwnLine(Cv, Pts, Count, 5, DashDotDotLine); break;
-    default: Cv.Polyline(Pts, Count); break;
-  }
-  Cv.EndPath();
-  Cv.StrokePath();
-}
 
 }  // namespace
 
@@ -281,8 +269,7 @@ bool TFramedFigureSet::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View
   if (View && View->IsSelected(this)) return false;
   if (FPen.Style != psClear) {
     const std::array<TPoint, 5> dd = GetDD();
-    const int bj = CaptureBj();
-    auto near = [&](Tpt q) { return std::hypot(q.x - CursorPt.x, q.y - CursorPt.y) < bj; };
+    auto near = [&](Tpt q) { return PointInPoint(CursorPt, q); };
     if (KindSet & PointLxBit(plEndPoint))
       for (int i = 0; i < 4; ++i)
         if (near(dptop(dd[std::size_t(i)]))) return P = dptop(dd[std::size_t(i)]), Kind = plEndPoint, true;
@@ -447,7 +434,7 @@ void TTxBlock::Paint(TShowPlace& ShowPlace) {
     cv.Polygon(dd.data(), 5);
     cv.SelectPen(old);
   }
-  if (FPen.Style != psClear) StrokeClosed(cv, dd.data(), 5, FPen.Style);
+  if (FPen.Style != psClear) StrokeStyled(cv, dd.data(), 5, FPen.Style);
   PaintLayers(ShowPlace, 2);
 }
 
@@ -490,7 +477,9 @@ void TChildFigureSet::ReadData(TReader& Reader) {
   const std::int32_t n = Reader.ReadInteger();
   if (n > 0) Reader.CheckCount(n);
   FreeingFigures(AllFigures());
-  ReadLayers(Reader, n, false);
+  // The parts get the after-load refresh the root's get, or figures that
+  // keep derived geometry (a crane's working-radius arc) would show without it.
+  ReadLayers(Reader, n, true);
 }
 
 void TChildFigureSet::WriteData(TWriter& Writer) {
@@ -682,9 +671,7 @@ void TTxDefineDwd::FigureMirror(TBx Line) {
 bool TTxDefineDwd::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                                    TPointLxSet KindSet) {
   if ((View && View->IsSelected(this)) || !(KindSet & PointLxBit(plEndPoint))) return false;
-  const Tpt l = xyTransLogPt(FDwd.x, FDwd.y);
-  if (!(std::hypot(l.x - CursorPt.x, l.y - CursorPt.y) < CaptureBj())) return false;
-  P = l;
+  if (!NearPoint(FDwd, CursorPt, P)) return false;
   Kind = plEndPoint;
   return true;
 }

@@ -63,23 +63,81 @@ Tpt LogOrgOf(const TCustomFigureSet* P) {
 
 // ---- dashed lines
 
+bool VisibleSpan(const TCanvas& Canvas, Tpt A, Tpt B, double Margin, double& U0, double& U1) {
+  TRect box;
+  if (Canvas.GetClipBox(box) == NULLREGION) return false;
+  const double lo[2] = {double(box.Left) - Margin, double(box.Top) - Margin};
+  const double hi[2] = {double(box.Right) + Margin, double(box.Bottom) + Margin};
+  const double p0[2] = {A.x, A.y}, d[2] = {B.x - A.x, B.y - A.y};
+  U0 = 0;
+  U1 = 1;
+  for (int k = 0; k < 2; ++k) {
+    if (d[k] == 0) {
+      if (p0[k] < lo[k] || p0[k] > hi[k]) return false;
+      continue;
+    }
+    double t0 = (lo[k] - p0[k]) / d[k], t1 = (hi[k] - p0[k]) / d[k];
+    if (t0 > t1) std::swap(t0, t1);
+    U0 = std::max(U0, t0);
+    U1 = std::min(U1, t1);
+  }
+  return U0 <= U1;
+}
+
+double StrokeMargin(const TCanvas& Canvas) {
+  // Mitre joins reach at most two pen widths past a vertex; the rest is slack
+  // for caps and rounding.
+  return 3.0 * std::abs(double(Canvas.GetPen().Width)) + 8;
+}
+
 void DrawOwnLine(TCanvas& Canvas, const TPoint* Points, int Count, int High, const std::int32_t* Pattern) {
   if (!Points || Count < 1 || High < 0 || !Pattern) return;
-  bool anyLength = false;
-  for (int k = 0; k <= High; ++k) anyLength |= Pattern[k] != 0;
+  std::int64_t period = 0;
+  for (int k = 0; k <= High; ++k) period += std::abs(std::int64_t(Pattern[k]));
   Canvas.MoveToEx(Points[0].x, Points[0].y);
-  if (!anyLength) {  // a pattern of zeros would never advance
+  if (period == 0) {  // a pattern of zeros would never advance
     for (int k = 1; k < Count; ++k) Canvas.LineTo(Points[k].x, Points[k].y);
     return;
   }
+  // Only the part of each segment near the clip box is walked in pattern
+  // steps; whole periods before and after it are skipped, which leaves the
+  // pattern's phase exactly where the full walk would have it.
+  const double margin = StrokeMargin(Canvas);
   int i = 0;
   std::int64_t b = Pattern[0];
+  bool atBoundary = true;  // the current point is where a pattern entry began
   for (int k = 1; k < Count; ++k) {
     const double x1 = Points[k - 1].x, y1 = Points[k - 1].y;
     const double x2 = Points[k].x, y2 = Points[k].y;
     const std::int64_t g = RoundHalfEven(std::hypot(x2 - x1, y2 - y1));
+    const double gg = static_cast<double>(g);
+    auto at = [&](std::int64_t h) {
+      const double hh = static_cast<double>(h);
+      return ptodp({(x2 * (gg - hh) + x1 * hh) / gg, (y2 * (gg - hh) + y1 * hh) / gg});
+    };
+    std::int64_t enter = g, leave = g;  // travelled distances bounding the visible part
+    double u0 = 0, u1 = 0;
+    if (VisibleSpan(Canvas, {x1, y1}, {x2, y2}, margin, u0, u1)) {
+      enter = std::int64_t(std::floor(u0 * gg)) - 1;
+      leave = std::int64_t(std::ceil(u1 * gg)) + 1;
+    }
     std::int64_t h = g;
     while (h > 0) {
+      const std::int64_t d = g - h;
+      if (atBoundary && d + period <= enter) {
+        h -= (enter - d) / period * period;
+        const TPoint e = at(h);
+        Canvas.MoveToEx(e.x, e.y);
+        continue;
+      }
+      if (atBoundary && d > leave && h > period) {
+        h -= (h - 1) / period * period;
+        const TPoint e = at(h);
+        Canvas.MoveToEx(e.x, e.y);
+        // Left here, the walk cannot skip again until a boundary is reached.
+        atBoundary = false;
+        continue;
+      }
       const std::int64_t m = b < 0 ? -b : b;
       if (h < m) {
         if (b < 1) {
@@ -90,16 +148,17 @@ void DrawOwnLine(TCanvas& Canvas, const TPoint* Points, int Count, int High, con
           b -= h;
         }
         h = 0;
+        atBoundary = false;
       } else {
         h -= m;
-        const double gg = static_cast<double>(g), hh = static_cast<double>(h);
-        const TPoint e = ptodp({(x2 * (gg - hh) + x1 * hh) / gg, (y2 * (gg - hh) + y1 * hh) / gg});
+        const TPoint e = at(h);
         if (b < 1)
           Canvas.MoveToEx(e.x, e.y);
         else
           Canvas.LineTo(e.x, e.y);
         i = i >= High ? 0 : i + 1;
         b = Pattern[i];
+        atBoundary = true;
       }
     }
   }
@@ -108,6 +167,20 @@ void DrawOwnLine(TCanvas& Canvas, const TPoint* Points, int Count, int High, con
 void DrawOwnLineExt(TCanvas& Canvas, const TPoint* Points, int Segments, int High,
                     const std::int32_t* Pattern) {
   DrawOwnLine(Canvas, Points, Segments + 1, High, Pattern);
+}
+
+void StrokeStyled(TCanvas& Canvas, const TPoint* Points, int Count, int Style) {
+  if (Style == psClear || !Points || Count < 1) return;
+  Canvas.BeginPath();
+  switch (Style) {
+    case psDash: DrawOwnLine(Canvas, Points, Count, 1, DashLine); break;
+    case psDot: DrawOwnLine(Canvas, Points, Count, 1, DotLine); break;
+    case psDashDot: DrawOwnLine(Canvas, Points, Count, 3, DashDotLine); break;
+    case psDashDotDot: DrawOwnLine(Canvas, Points, Count, 5, DashDotDotLine); break;
+    default: Canvas.Polyline(Points, Count); break;
+  }
+  Canvas.EndPath();
+  Canvas.StrokePath();
 }
 
 void PenStyleToStr(int Style, std::string& S) {
@@ -416,16 +489,7 @@ void TCustomFigure::DrawLine(Tpt P1, Tpt P2, TCanvas& Canvas) {
     Canvas.LineTo(pts[1].x, pts[1].y);
     return;
   }
-  Canvas.BeginPath();
-  switch (FPen.Style) {
-    case psDash: DrawOwnLineExt(Canvas, pts, 1, 1, DashLine); break;
-    case psDot: DrawOwnLineExt(Canvas, pts, 1, 1, DotLine); break;
-    case psDashDot: DrawOwnLineExt(Canvas, pts, 1, 3, DashDotLine); break;
-    case psDashDotDot: DrawOwnLineExt(Canvas, pts, 1, 5, DashDotDotLine); break;
-    default: Canvas.Polyline(pts, 2); break;
-  }
-  Canvas.EndPath();
-  Canvas.StrokePath();
+  StrokeStyled(Canvas, pts, 2, FPen.Style);
 }
 
 bool TCustomFigure::GetCapturePoint(Tpt&, TPointLx&, TFigureView*, TPoint, TPointLxSet) { return false; }
@@ -510,7 +574,16 @@ int TCustomFigure::HitTest(TPoint P, TFigureView* View, bool HandlesOnly) {
 int TCustomFigure::CaptureBj() const { return FDocument ? FDocument->GetCaptureBj() : 8; }
 
 bool TCustomFigure::PointInPoint(TPoint P, Tpt Q) const {
-  return std::hypot(P.x - Q.x, P.y - Q.y) * GetAbsParentScale() < CaptureBj();
+  // Both points are logical already; scaling the distance by the parents'
+  // scale again would make snapping inside a scaled block differ from the rest.
+  return std::hypot(P.x - Q.x, P.y - Q.y) < CaptureBj();
+}
+
+bool TCustomFigure::NearPoint(Tpt Local, TPoint Cursor, Tpt& P) const {
+  const Tpt l = xyTransLogPt(Local.x, Local.y);
+  if (!PointInPoint(Cursor, l)) return false;
+  P = l;
+  return true;
 }
 
 bool TCustomFigure::PointInLine(Tpt P, Tpt A, Tpt B, Tpt& Foot) const {

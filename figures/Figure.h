@@ -47,6 +47,16 @@ void DrawOwnLine(TCanvas& Canvas, const TPoint* Points, int Count, int High, con
 // The same, given the number of segments (Points holds Segments + 1 points).
 void DrawOwnLineExt(TCanvas& Canvas, const TPoint* Points, int Segments, int High,
                     const std::int32_t* Pattern);
+// Strokes the polyline with the pen style, dashes included, in one path so
+// wide pens join cleanly. Only what lies near the clip box costs work.
+void StrokeStyled(TCanvas& Canvas, const TPoint* Points, int Count, int Style);
+
+// The parameters [U0, U1] of segment A-B (logical) that lie in Canvas's clip
+// box grown by Margin; false when no part does. Routines that step along a
+// figure use it so their work follows what is visible, not the figure's length.
+bool VisibleSpan(const TCanvas& Canvas, Tpt A, Tpt B, double Margin, double& U0, double& U1);
+// How far past the clip box a stroke of the selected pen can still reach.
+double StrokeMargin(const TCanvas& Canvas);
 
 void PenStyleToStr(int Style, std::string& S);
 
@@ -152,7 +162,12 @@ public:
   int GetLayerIndex() const;
 
   int HitTest(TPoint P, TFigureView* View, bool HandlesOnly);
+  // P and Q logical: the capture radius is measured on the sheet as shown,
+  // whatever the scales of the sets above the figure.
   bool PointInPoint(TPoint P, Tpt Q) const;
+  // The snap rule every figure shares: the local point Local, mapped to
+  // logical, within the capture radius of Cursor; P gets the logical point.
+  bool NearPoint(Tpt Local, TPoint Cursor, Tpt& P) const;
   bool PointInLine(Tpt P, Tpt A, Tpt B, Tpt& Foot) const;
   bool PointInArc(Tpt P, Tpt Center, Tpt& Foot, double StartAngle, double EndAngle, double Radius) const;
   // True when Figure is drawn above this figure.

@@ -768,14 +768,27 @@ void TTxFigureSet::DrawNet(TCanvas& DC) {
   const std::int32_t sy = RoundHalfEven(FGridHeight * FScale);
   if (sx <= 20 || sy <= 20) return;
   const TLogPen old = DC.SelectPen(CreatePen(FGridPen.Style, FGridPen.Width, FGridPen.Color));
-  const std::int32_t x0 = RoundHalfEven(FYd.x), y0 = RoundHalfEven(FYd.y);
-  for (std::int32_t i = 0; i <= width / sx; ++i) {
-    DC.MoveToEx(x0 + i * sx, y0);
-    DC.LineTo(x0 + i * sx, y0 + height);
+  const std::int64_t x0 = RoundHalfEven(FYd.x), y0 = RoundHalfEven(FYd.y);
+  // Only the grid lines inside the clip box are drawn: a page size read from
+  // a file must not decide how long painting takes.
+  TRect clip;
+  if (DC.GetClipBox(clip) == NULLREGION) clip = {};
+  auto range = [](std::int64_t lo, std::int64_t hi, std::int64_t org, std::int64_t step, std::int64_t last) {
+    const std::int64_t first = std::max<std::int64_t>(0, (lo - org) / step - 1);
+    return std::pair{first, std::min(last, (hi - org) / step + 1)};
+  };
+  auto clamp32 = [](std::int64_t v) {
+    return std::int32_t(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  const auto [i0, i1] = range(clip.Left, clip.Right, x0, sx, width / sx);
+  for (std::int64_t i = i0; i <= i1; ++i) {
+    DC.MoveToEx(clamp32(x0 + i * sx), clamp32(y0));
+    DC.LineTo(clamp32(x0 + i * sx), clamp32(y0 + height));
   }
-  for (std::int32_t j = 0; j <= height / sy; ++j) {
-    DC.MoveToEx(x0, y0 + j * sy);
-    DC.LineTo(x0 + width, y0 + j * sy);
+  const auto [j0, j1] = range(std::min(clip.Top, clip.Bottom), std::max(clip.Top, clip.Bottom), y0, sy, height / sy);
+  for (std::int64_t j = j0; j <= j1; ++j) {
+    DC.MoveToEx(clamp32(x0), clamp32(y0 + j * sy));
+    DC.LineTo(clamp32(x0 + width), clamp32(y0 + j * sy));
   }
   DC.SelectPen(old);
 }

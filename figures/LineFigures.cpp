@@ -17,9 +17,11 @@ namespace {
 
 constexpr double Pi = std::numbers::pi;
 
-// A damaged or absurd spacing must not turn painting into an endless loop;
-// far more strokes than this would paint a solid band anyway.
-constexpr std::int64_t kMaxStrokes = 100000;
+// Only the strokes near the clip box are drawn, so a line's length does not
+// decide the work; a damaged spacing still must not make the count overflow,
+// and more visible strokes than this would paint a solid band anyway.
+constexpr std::int64_t kMaxStrokes = 1'000'000'000'000'000;
+constexpr std::int64_t kMaxVisibleStrokes = 100000;
 
 double DegToRad(double Deg) { return Deg * Pi / 180.0; }
 double RadToDeg(double Rad) { return Rad * 180.0 / Pi; }
@@ -39,6 +41,59 @@ std::int64_t StrokeCount(double Length, double Spacing) {
   const double n = std::nearbyint(Length / Spacing);
   if (!(n > 0)) return 0;
   return n > double(kMaxStrokes) ? kMaxStrokes : std::int64_t(n);
+}
+
+double NormAngle(double a) {
+  a = std::fmod(a, 2 * Pi);
+  return a < 0 ? a + 2 * Pi : a;
+}
+
+// The ranges of stroke indices j in [0, N) whose point C + R * Dir(Start +/- j * Step)
+// (logical) lies in the canvas's clip box grown by Margin, ascending and disjoint.
+std::vector<std::pair<std::int64_t, std::int64_t>> VisibleArcSteps(const TCanvas& Canvas, Tpt C, double R,
+                                                                   double Start, double Step, bool Ccw,
+                                                                   std::int64_t N, double Margin) {
+  std::vector<std::pair<std::int64_t, std::int64_t>> out;
+  TRect box;
+  if (N <= 0 || !(R > 0) || !(Step > 0) || Canvas.GetClipBox(box) == NULLREGION) return out;
+  const double lo[2] = {double(box.Left) - Margin, double(box.Top) - Margin};
+  const double hi[2] = {double(box.Right) + Margin, double(box.Bottom) + Margin};
+  // Where the circle crosses the box's four lines cuts it into arcs wholly in or out.
+  std::vector<double> cuts{0, 2 * Pi};
+  for (double v : {lo[0], hi[0]})
+    if (std::abs(v - C.x) < R) {
+      const double a = std::acos((v - C.x) / R);
+      cuts.insert(cuts.end(), {a, 2 * Pi - a});
+    }
+  for (double v : {lo[1], hi[1]})
+    if (std::abs(v - C.y) < R) {
+      const double a = std::asin((v - C.y) / R);
+      cuts.insert(cuts.end(), {NormAngle(a), NormAngle(Pi - a)});
+    }
+  std::sort(cuts.begin(), cuts.end());
+  for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+    const double a = cuts[k], b = cuts[k + 1];
+    if (!(b > a)) continue;
+    const Tpt m = Add(C, Dir((a + b) / 2), R);
+    if (m.x < lo[0] || m.x > hi[0] || m.y < lo[1] || m.y > hi[1]) continue;
+    const double o = Ccw ? NormAngle(a - Start) : NormAngle(Start - b);
+    for (double shift : {-2 * Pi, 0.0, 2 * Pi}) {
+      const double from = (o + shift) / Step, to = (o + shift + (b - a)) / Step;
+      if (to < 0 || from > double(N)) continue;
+      const std::int64_t j0 = std::max<std::int64_t>(0, std::int64_t(std::ceil(from)) - 1);
+      const std::int64_t j1 = std::min<std::int64_t>(N - 1, std::int64_t(std::floor(to)) + 1);
+      if (j0 <= j1) out.push_back({j0, j1});
+    }
+  }
+  std::sort(out.begin(), out.end());
+  std::vector<std::pair<std::int64_t, std::int64_t>> merged;
+  for (auto r : out) {
+    if (!merged.empty() && r.first <= merged.back().second + 1)
+      merged.back().second = std::max(merged.back().second, r.second);
+    else
+      merged.push_back(r);
+  }
+  return merged;
 }
 
 // Block explode: Set's frame into Set's parent frame.
@@ -296,17 +351,10 @@ namespace {
 struct TSnapQuery {
   const TCustomFigure& F;
   TPoint Cursor;
-  int CaptureBj;
 
-  TSnapQuery(const TCustomFigure& Figure, TPoint CursorPt)
-      : F(Figure), Cursor(CursorPt), CaptureBj(Figure.FDocument ? Figure.FDocument->GetCaptureBj() : 8) {}
+  TSnapQuery(const TCustomFigure& Figure, TPoint CursorPt) : F(Figure), Cursor(CursorPt) {}
 
-  bool Near(Tpt Local, Tpt& P) const {
-    const Tpt l = F.xyTransLogPt(Local.x, Local.y);
-    if (!(std::hypot(l.x - Cursor.x, l.y - Cursor.y) < CaptureBj)) return false;
-    P = l;
-    return true;
-  }
+  bool Near(Tpt Local, Tpt& P) const { return F.NearPoint(Local, Cursor, P); }
 };
 
 }  // namespace
@@ -1035,26 +1083,23 @@ void TCustomConstructionLine::Paint(TShowPlace& ShowPlace) {
   std::vector<TPoint> pts;
   for (Tpt p : MltLineToWdd(FPWLine)) pts.push_back(ptodp(f.Map(p)));
   const int n = static_cast<int>(pts.size());
-  cv.BeginPath();
-  switch (FPen.Style) {
-    case psDash: DrawOwnLine(cv, pts.data(), n, 1, DashLine); break;
-    case psDot: DrawOwnLine(cv, pts.data(), n, 1, DotLine); break;
-    case psDashDot: DrawOwnLine(cv, pts.data(), n, 3, DashDotLine); break;
-    case psDashDotDot: DrawOwnLine(cv, pts.data(), n, 5, DashDotDotLine); break;
-    default: cv.Polyline(pts.data(), n); break;
-  }
-  cv.EndPath();
-  cv.StrokePath();
+  StrokeStyled(cv, pts.data(), n, FPen.Style);
 
   const double R = GetScale() * FBj;
   const double q = ppjd(FYx, FQd);
   const std::int64_t strokes = FBj > 0 ? StrokeCount(GetSumjd() * FBj, FGap) : 0;
-  for (std::int64_t j = 0; j < strokes; ++j) {
-    const double step = double(j) * FGap / FBj;
-    const double t = FDirection == 0 ? q - step : q + step;
-    const Tpt base = Add(FYx, Dir(t), R);
-    const double d = FDirection != 1 ? FJd + t - Pi / 2 : FJd + t + Pi / 2;
-    DrawLine(base, Add(base, Dir(d), GetScale() * (j % 2 ? FLength2 : FLength1)), cv);
+  const double reach = f.s * GetScale() * std::max(std::abs(FLength1), std::abs(FLength2)) + StrokeMargin(cv);
+  const double turn = std::atan2(f.sn, f.c);
+  std::int64_t drawn = 0;
+  for (auto [from, to] : VisibleArcSteps(cv, f.Map(FYx), f.s * R, q + turn, FGap / FBj, FDirection != 0, strokes,
+                                         reach)) {
+    for (std::int64_t j = from; j <= to && drawn < kMaxVisibleStrokes; ++j, ++drawn) {
+      const double step = double(j) * FGap / FBj;
+      const double t = FDirection == 0 ? q - step : q + step;
+      const Tpt base = Add(FYx, Dir(t), R);
+      const double d = FDirection != 1 ? FJd + t - Pi / 2 : FJd + t + Pi / 2;
+      DrawLine(base, Add(base, Dir(d), GetScale() * (j % 2 ? FLength2 : FLength1)), cv);
+    }
   }
 }
 
@@ -1063,7 +1108,15 @@ void TCustomConstructionLine::PaintLine(TCanvas& Canvas) {
   const double len = Dist(FQd, FZd);
   const double a = ppjd(FQd, FZd) + FJd;
   const std::int64_t n = StrokeCount(len, GetScale() * FGap);
-  for (std::int64_t i = 0; i < n; ++i) {
+  if (n == 0) return;
+  const TLogFrame f = LogFrame();
+  const double reach = f.s * GetScale() * std::max(std::abs(FLength1), std::abs(FLength2)) + StrokeMargin(Canvas);
+  double u0 = 0, u1 = 0;
+  if (!VisibleSpan(Canvas, f.Map(FQd), f.Map(FZd), reach, u0, u1)) return;
+  const double du = GetScale() * FGap / len;  // the line's share between two strokes
+  const std::int64_t first = std::max<std::int64_t>(0, std::int64_t(std::floor(u0 / du)) - 1);
+  const std::int64_t last = std::min<std::int64_t>(n - 1, std::int64_t(std::ceil(u1 / du)) + 1);
+  for (std::int64_t i = first; i <= last && i - first < kMaxVisibleStrokes; ++i) {
     const Tpt base = ttod(GetScale() * double(i) * FGap / len, pptobx(FQd, FZd));
     DrawLine(base, Add(base, Dir(a), GetScale() * (i % 2 ? FLength2 : FLength1)), Canvas);
   }

@@ -91,14 +91,9 @@ struct TFrameRect {
 // corner, the bottom midpoint, the centre and the left midpoint (mid
 // points); the four edges (nearest). Answers are logical.
 bool RectCapturePoint(TCustomFigure& F, const TFrameRect& R, Tpt& P, TPointLx& Kind, TFigureView* View,
-                      TPoint CursorPt, TPointLxSet KindSet, int CaptureBj) {
+                      TPoint CursorPt, TPointLxSet KindSet) {
   if ((View && View->IsSelected(&F)) || F.FPen.Style == psClear) return false;
-  auto near = [&](Tpt Local) {
-    const Tpt l = F.xyTransLogPt(Local.x, Local.y);
-    if (!(std::hypot(l.x - CursorPt.x, l.y - CursorPt.y) < CaptureBj)) return false;
-    P = l;
-    return true;
-  };
+  auto near = [&](Tpt Local) { return F.NearPoint(Local, CursorPt, P); };
   if (KindSet & PointLxBit(plEndPoint))
     for (int i = 0; i < 4; ++i)
       if (near(R.Corner(i))) return Kind = plEndPoint, true;
@@ -341,8 +336,7 @@ void TCustomTxPicture::CalcPositionRect(TRect& Rect) const { Rect = TFrameRect{*
 
 bool TCustomTxPicture::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                                        TPointLxSet KindSet) {
-  return RectCapturePoint(*this, TFrameRect{*this, FYd, FWidth, FHeight}, P, Kind, View, CursorPt, KindSet,
-                          CaptureBj());
+  return RectCapturePoint(*this, TFrameRect{*this, FYd, FWidth, FHeight}, P, Kind, View, CursorPt, KindSet);
 }
 
 void TCustomTxPicture::FigureMirror(TBx Line) { RectMirror(*this, FYd, Line); }
@@ -515,8 +509,7 @@ void TCustomOle::CalcPositionRect(TRect& Rect) const { Rect = TFrameRect{*this, 
 
 bool TCustomOle::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                                  TPointLxSet KindSet) {
-  return RectCapturePoint(*this, TFrameRect{*this, FYd, FWidth, FHeight}, P, Kind, View, CursorPt, KindSet,
-                          CaptureBj());
+  return RectCapturePoint(*this, TFrameRect{*this, FYd, FWidth, FHeight}, P, Kind, View, CursorPt, KindSet);
 }
 
 void TCustomOle::FigureMirror(TBx Line) { RectMirror(*this, FYd, Line); }

@@ -260,17 +260,7 @@ void TCustomTadiao::DrawStroke(TCanvas& Canvas, const Tpt* Points, int Count) {
   const TLogFrame f = LogFrame();
   std::vector<TPoint> pts;
   for (int i = 0; i < Count; ++i) pts.push_back(ptodp(f.Map(Points[i])));
-  const int segments = Count - 1;
-  Canvas.BeginPath();
-  switch (FPen.Style) {
-    case psDash: DrawOwnLineExt(Canvas, pts.data(), segments, 1, DashLine); break;
-    case psDot: DrawOwnLineExt(Canvas, pts.data(), segments, 1, DotLine); break;
-    case psDashDot: DrawOwnLineExt(Canvas, pts.data(), segments, 3, DashDotLine); break;
-    case psDashDotDot: DrawOwnLineExt(Canvas, pts.data(), segments, 5, DashDotDotLine); break;
-    default: Canvas.Polyline(pts.data(), Count); break;
-  }
-  Canvas.EndPath();
-  Canvas.StrokePath();
+  StrokeStyled(Canvas, pts.data(), Count, FPen.Style);
 }
 
 void TCustomTadiao::PaintLabelAndRadius(TCanvas& Canvas) {
@@ -375,13 +365,7 @@ bool TCustomTadiao::HitBounds(double, TDBox& Box) const {
 bool TCustomTadiao::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                                     TPointLxSet KindSet) {
   if (View && View->IsSelected(this)) return false;
-  const int capture = CaptureBj();
-  auto near = [&](Tpt Local) {
-    const Tpt l = xyTransLogPt(Local.x, Local.y);
-    if (!(std::hypot(l.x - CursorPt.x, l.y - CursorPt.y) < capture)) return false;
-    P = l;
-    return true;
-  };
+  auto near = [&](Tpt Local) { return NearPoint(Local, CursorPt, P); };
   const std::array<Tpt, 4> m = MastCorners();
   const std::array<Tpt, 4> b = BlockCorners();
   const Tpt O = FYd, T = RadiusTip();

@@ -1,6 +1,7 @@
 #include "tools/ToolList.h"
 
 #include "docview/FiguresDoc.h"
+#include "figures/Blocks.h"
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
 #include "tools/MultiPointTools.h"
@@ -87,5 +88,7 @@ void RegisterTools() {
   BindToolOps<TConstructionLine>();
   BindToolOps<TArrowLine>();
   BindToolOps<TTxPicture>();
+  BindToolOps<TTxOle>();
+  BindToolOps<TTxBlock>();
   InstallToolListFactory();
 }

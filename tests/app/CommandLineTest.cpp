@@ -446,9 +446,11 @@ TEST_F(CommandLine, ConvertingToPicturesWritesFilesThatLoad) {
     ASSERT_EQ(r.Code, 0) << name << ": " << r.Err;
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString(Path(name)))) << name;
-    // The page at scale 1: 420 x 297 pixels, with the lines drawn on it.
-    EXPECT_EQ(image.width(), 420) << name;
-    EXPECT_EQ(image.height(), 297) << name;
+    // The page at scale 1: 420 x 297 pixels and the frame's far edges, with the lines drawn on it.
+    EXPECT_EQ(image.width(), 421) << name;
+    EXPECT_EQ(image.height(), 298) << name;
+    for (QPoint p : {QPoint(0, 150), QPoint(420, 150), QPoint(210, 0), QPoint(210, 297)})
+      EXPECT_LT(qGray(image.pixel(p)), 128) << name << ": the page frame at " << p.x() << "," << p.y();
     bool drawn = false;
     for (int y = 0; y < image.height() && !drawn; ++y)
       for (int x = 0; x < image.width() && !drawn; ++x) drawn = qGray(image.pixel(x, y)) < 128;
@@ -478,8 +480,9 @@ TEST_F(CommandLine, LargePagesArePicturedWithinTheSizeLimit) {
   }
   ASSERT_EQ(Plandeck({"convert", Path("wide.gck"), Path("wide.bmp")}).Code, 0);
   QImage image(QString::fromStdString(Path("wide.bmp")));
-  EXPECT_EQ(image.width(), 4000);
-  EXPECT_EQ(image.height(), 600);
+  // The page within the limit, and one more column and row for the frame's far edges.
+  EXPECT_EQ(image.width(), 4001);
+  EXPECT_EQ(image.height(), 601);
 }
 
 // ---- failures leave the output alone

@@ -514,8 +514,9 @@ TEST_F(DrawViewExport, BitmapOfThePageHasTheFiguresButNoGrid) {
   QImage bmp(QString::fromStdString(Path("page.BMP")));
   ASSERT_FALSE(bmp.isNull());
   const TSize dev = view->GetDocumentDevSize();
-  EXPECT_EQ(bmp.width(), dev.cx);
-  EXPECT_EQ(bmp.height(), dev.cy);
+  // One more column and row hold the page frame's right and bottom edges.
+  EXPECT_EQ(bmp.width(), dev.cx + 1);
+  EXPECT_EQ(bmp.height(), dev.cy + 1);
   EXPECT_EQ(CountGreen(bmp), 0);
   // The box's left edge: logical x 50 at scale 1, y up from the page bottom.
   EXPECT_EQ(bmp.pixel(50, dev.cy - 100) & 0xFFFFFF, 0x000000u);

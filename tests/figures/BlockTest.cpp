@@ -7,6 +7,8 @@
 #include "FigureBytes.h"
 #include "figures/Blocks.h"
 #include "figures/LineFigures.h"
+#include "figures/Pictures.h"
+#include "figures/TowerCrane.h"
 
 #include <cmath>
 
@@ -242,6 +244,22 @@ TEST(ChildDrawing, TakesTheDrawingsLayersAndSavesThemAll) {
   EXPECT_EQ(static_cast<TChildFigureSet&>(*copy).LayerCount(), 2);
 }
 
+TEST(ChildDrawing, ItsCranesGetTheirWorkingRadiusArcsBackWhenRead) {
+  TChildFigureSet child;
+  child.InitialParas(100, 100);
+  auto crane = std::make_unique<TTxTadiao>();
+  crane->Refresh();
+  ASSERT_FALSE(crane->FPWLine.empty());
+  child.FFigures->Add(std::move(crane));
+  const Bytes image = Written([&](TWriter& w) { child.WriteData(w); });
+
+  TChildFigureSet back;
+  TReader r(image);
+  back.ReadData(r);
+  ASSERT_EQ(back.FFigures->Count(), 1);
+  EXPECT_FALSE(static_cast<TTxTadiao&>(*back.FFigures->Figures(0)).FPWLine.empty());
+}
+
 TEST(ChildDrawing, OnlyItsShownLayersOfferSnapPoints) {
   TChildFigureSet child;
   child.InitialParas(100, 100);
@@ -304,4 +322,44 @@ TEST(PointMarker, SavedValuesShapesAndSelection) {
   EXPECT_EQ(s.InkCount(), 0);
   EXPECT_TRUE(q.Selected({10, 4}, 1));  // 7 away: within the radius and 5
   EXPECT_FALSE(q.Selected({13, 4}, 1));
+}
+
+// The capture radius is a distance on the screen: a figure deep inside a
+// scaled block in a zoomed drawing snaps exactly as one on the sheet does.
+TEST(Snapping, EveryFigureCapturesWithinTheSameScreenRadiusInsideAScaledBlock) {
+  Drawing d;
+  d.root.FScale = 2;
+  auto made = Block({50, 40}, 100, 100);
+  made->FScale = 3;
+  made->FPen.Style = psSolid;
+  TTxBlock& block = *made;
+  d.put(std::move(made), 0);
+  auto line = Line({0, 0}, {10, 0});
+  line->FParent = &block;
+  TTxTadiao crane;
+  crane.FParent = &block;
+  crane.Refresh();
+  TTxDefineDwd marker;
+  marker.FParent = &block;
+  marker.FDwd = {5, 5};
+  TTxPicture picture;
+  picture.FParent = &block;
+  picture.FYd = {20, 20};
+  picture.FWidth = picture.FHeight = 10;
+
+  auto check = [](TCustomFigure& f, Tpt target, Tpt dir, TPointLxSet kinds, const char* what) {
+    for (double off : {7.0, 9.0}) {
+      const TPoint cursor = ptodp({target.x + off * dir.x, target.y + off * dir.y});
+      Tpt p;
+      TPointLx kind = plNone;
+      EXPECT_EQ(f.GetCapturePoint(p, kind, nullptr, cursor, kinds), off < 8) << what << " at " << off;
+      EXPECT_EQ(f.PointInPoint(cursor, target), off < 8) << what << " at " << off;
+    }
+  };
+  check(*line, line->xyTransLogPt(10, 0), {1, 0}, PointLxBit(plEndPoint), "line end");
+  const Tpt onArc = crane.AtRadius(0);
+  check(crane, crane.xyTransLogPt(onArc.x, onArc.y), {1, 0}, PointLxBit(plNearest), "crane arc");
+  check(marker, marker.xyTransLogPt(5, 5), {1, 0}, PointLxBit(plEndPoint), "point marker");
+  check(picture, picture.xyTransLogPt(20, 20), {-1, 0}, PointLxBit(plEndPoint), "picture corner");
+  check(block, dptop(block.GetDD()[0]), {-1, 0}, PointLxBit(plEndPoint), "block corner");
 }

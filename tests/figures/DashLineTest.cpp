@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "FigureTestSupport.h"
+#include "figures/LineFigures.h"
+
+#include <numbers>
 
 namespace {
 
@@ -119,4 +122,63 @@ TEST(SolidLine, AStraightSolidStrokeHasThePixelsOfAStrokedPath) {
       EXPECT_EQ(drawn.Image(), path.Image()) << width << " to " << to.x << "," << to.y;
     }
   }
+}
+
+namespace {
+void StrokeWide(Sheet& s, const std::vector<TPoint>& pts, const std::int32_t* Pattern, int High) {
+  s->SelectPen(GeometricPen(TPen{clBlack, pmCopy, psSolid, 3}));
+  s->BeginPath();
+  DrawOwnLine(*s, pts.data(), int(pts.size()), High, Pattern);
+  s->EndPath();
+  s->StrokePath();
+}
+}  // namespace
+
+// A window onto the middle of a long dashed polyline shows exactly the
+// pixels the whole sheet has there, though only the part near it is walked.
+TEST(DashedLine, AWindowOntoALongLineHasTheWholeSheetsPixels) {
+  const std::vector<TPoint> pts{{0, 200}, {1900, 150}, {1990, 330}, {2003, 40}, {2100, 120}, {3990, 250}};
+  Sheet whole(4000, 400);
+  SetViewMapping(*whole, 400);
+  StrokeWide(whole, pts, DashDotDotLine, 5);
+  Sheet window(200, 400);
+  SetViewMapping(*window, 400);
+  window->OffsetWindowOrgEx(1900, 0);
+  StrokeWide(window, pts, DashDotDotLine, 5);
+  int ink = 0, differ = 0;
+  for (int y = 0; y < 400; ++y)
+    for (int x = 0; x < 200; ++x) {
+      ink += window.Ink(x, y);
+      differ += window.Ink(x, y) != whole.Ink(1900 + x, y);
+    }
+  EXPECT_GT(ink, 300);
+  EXPECT_EQ(differ, 0);
+}
+
+// A line reaching a billion units off the sheet costs what its visible part
+// costs (this used to walk the whole length in pattern steps).
+TEST(DashedLine, ALineFarOffTheSheetIsDrawnOnlyWhereItIsSeen) {
+  Sheet s(220, 20);
+  SetViewMapping(*s, 20);
+  Stroke(s, {{0, 10}, {1'000'000'000, 10}, {1'000'000'000, -1'000'000'000}, {-1'000'000'000, 10}}, DashLine, 1);
+  auto runs = Runs(s, 10, 220);
+  auto e = Expected(DashLine, 1, 220);
+  EXPECT_EQ(runs, e);
+}
+
+TEST(EdgeLine, StrokesAlongALineFarBeyondTheSheetStillShowWhereItIsSeen) {
+  Sheet s(220, 60);
+  SetViewMapping(*s, 60);
+  TConstructionLine line;
+  line.FQd = {-1e9, 20};
+  line.FZd = {1e9, 20};
+  line.FJd = std::numbers::pi / 2;
+  line.FGap = 10;
+  TShowPlace place;
+  place.cvs = s.canvas.get();
+  line.Draw(place);
+  // Strokes every 10 units stand up from the line across the whole sheet.
+  int strokes = 0;
+  for (int x = 0; x < 220; ++x) strokes += s.Ink(x, 60 - 35);
+  EXPECT_GE(strokes, 10);
 }

@@ -166,8 +166,9 @@ TEST(FigureHitTest, PointInLineNeedsTheFootBetweenTheEnds) {
   ExpectPt(foot, 15, 0);
   EXPECT_FALSE(f->PointInLine({15, 9}, {0, 0}, {10, 0}, foot)) << "beyond the capture radius";
   EXPECT_FALSE(f->PointInLine({21, 0}, {0, 0}, {10, 0}, foot)) << "past the end";
-  EXPECT_TRUE(f->PointInPoint({3, 0}, {0, 0}));
-  EXPECT_FALSE(f->PointInPoint({5, 0}, {0, 0})) << "5 local units are 10 logical ones";
+  // Both points are logical: the radius is the same on the screen at every scale.
+  EXPECT_TRUE(f->PointInPoint({7, 0}, {0, 0}));
+  EXPECT_FALSE(f->PointInPoint({9, 0}, {0, 0}));
 }
 
 TEST(FigureHitTest, HandlesAreFoundThroughTheViewAndBodiesAtLogicalPoints) {

@@ -3,7 +3,9 @@
 
 #include "ToolTestSupport.h"
 
+#include "figures/Blocks.h"
 #include "figures/LineFigures.h"
+#include "figures/Pictures.h"
 #include "tools/MultiPointTools.h"
 #include "tools/PointTools.h"
 #include "tools/SelectTool.h"
@@ -427,4 +429,31 @@ TEST_F(ToolTest, RealArrowLineIsDrawnByTwoClicksAndTheDimensionByThree) {
   EXPECT_NEAR(dim->FZd.x - dim->FQd.x, 200, 1e-6);
   EXPECT_EQ(UndoCount(), 2);
   EXPECT_TRUE(InSelectTool());
+}
+
+TEST_F(ToolTest, ABlockAndAnEmbeddedObjectArePlacedByTheirTwoClicks) {
+  TTxBlock chosen;
+  chosen.InitialParas(100, 50);
+  view.SetCurrentItem(&chosen);
+  Use<TTwoPointTool>(TTxBlock::StaticClass());
+  Click({50, 60});
+  Click({250, 160});
+  auto* block = dynamic_cast<TTxBlock*>(Figures().at(0));
+  ASSERT_TRUE(block);
+  const Tpt a = Local({50, 160}), b = Local({250, 60});
+  EXPECT_PT(block->FYd, a.x, a.y);
+  // 200 x 100 units dragged over a block of 100 x 50: twice its size.
+  EXPECT_NEAR(block->FScale, (b.x - a.x) / 100, 1e-9);
+  EXPECT_NE(block->FScale, 1.0);
+
+  Use<TTwoPointTool>(TTxOle::StaticClass());
+  Click({60, 70});
+  Click({160, 120});
+  auto* ole = dynamic_cast<TTxOle*>(Figures().at(0));
+  ASSERT_TRUE(ole);
+  const Tpt o = Local({60, 120}), p = Local({160, 70});
+  EXPECT_PT(ole->FYd, o.x, o.y);
+  EXPECT_NEAR(ole->FWidth, p.x - o.x, 1e-9);
+  EXPECT_NEAR(ole->FHeight, p.y - o.y, 1e-9);
+  EXPECT_EQ(UndoCount(), 2);
 }
