@@ -3,6 +3,7 @@
 #include "app/Actions.h"
 
 #include "app/MainForm.h"
+#include "figures/FigureFamily.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -15,34 +16,36 @@ namespace {
 using E = TActionEffect;
 using M = TMainForm;
 
-TActionDef Tool(const char* Name, const char* Caption, const char* Hint, const char* Class) {
-  return {Name, Caption, Hint, "", E::Tool, Class};
+// Drawing a figure family: the family whose descriptor names the action
+// gives the class; with none registered yet the command stays disabled.
+TActionDef Tool(const char* Name, const char* Caption, const char* Hint) {
+  return {Name, Caption, Hint, "", E::Tool};
 }
 TActionDef Op(const char* Name, const char* Caption, const char* Hint, TOperationMode Mode) {
-  return {Name, Caption, Hint, "", E::Operation, nullptr, Mode};
+  return {Name, Caption, Hint, "", E::Operation, Mode};
 }
 TActionDef Cmd(const char* Name, const char* Caption, const char* Hint, const char* Key, TMainFormCommand Command) {
-  return {Name, Caption, Hint, Key, E::Command, nullptr, omNormal, Command};
+  return {Name, Caption, Hint, Key, E::Command, omNormal, Command};
 }
 // A command whose figures or subsystem are not in the program yet.
 TActionDef Later(const char* Name, const char* Caption, const char* Hint, const char* Key = "") {
-  return {Name, Caption, Hint, Key, E::Command, nullptr, omNormal, &M::MissingExecute, true};
+  return {Name, Caption, Hint, Key, E::Command, omNormal, &M::MissingExecute, true};
 }
 
 }  // namespace
 
 const std::vector<TActionDef>& ActionTable() {
   static const std::vector<TActionDef> table = {
-      Tool("A_MLine", "折线", "折线", "TTxMltLine"),
-      Tool("A_Bezier", "样条曲线", "样条曲线", "TBezier"),
-      Tool("A_Rect", "矩形", "矩形", "TTxFRectangle"),
-      Tool("A_Circle", "圆", "圆", "TTxCircle"),
-      Tool("A_Polygon", "多边形", "多边形", "TTxPolygon"),
-      Tool("A_Arc", "弧线", "弧线", "TTxArc"),
-      Tool("A_Ellipse", "椭圆", "椭圆", "TTxEllipse"),
-      Tool("A_CirPart", "弦形", "弦形", "TTxCirpart"),
-      Tool("A_Edit", "编辑框", "编辑框", "TTxEdit"),
-      Tool("A_Memo", "文本框", "文本框", "TTxMemo"),
+      Tool("A_MLine", "折线", "折线"),
+      Tool("A_Bezier", "样条曲线", "样条曲线"),
+      Tool("A_Rect", "矩形", "矩形"),
+      Tool("A_Circle", "圆", "圆"),
+      Tool("A_Polygon", "多边形", "多边形"),
+      Tool("A_Arc", "弧线", "弧线"),
+      Tool("A_Ellipse", "椭圆", "椭圆"),
+      Tool("A_CirPart", "弦形", "弦形"),
+      Tool("A_Edit", "编辑框", "编辑框"),
+      Tool("A_Memo", "文本框", "文本框"),
       // Embedded objects are kept in drawings but cannot be created here.
       Later("A_Ole", "Ole对象", "Ole对象"),
       Later("A_Item", "图块", "元件"),
@@ -53,12 +56,12 @@ const std::vector<TActionDef>& ActionTable() {
       Cmd("A_Cut", "剪切(&T)", "剪切", "Ctrl+X", &M::CutExecute),
       Cmd("A_Copy", "复制(&C)", "复制", "Ctrl+C", &M::CopyExecute),
       Cmd("A_Paste", "粘贴(&P)", "粘贴", "Ctrl+V", &M::PasteExecute),
-      Tool("A_RoundRect", "圆角矩形", "圆角矩形", "TTxRoundRect"),
-      Tool("A_XLabel", "斜文本", "标签", "TTxXLabel"),
-      Tool("A_TextLine", "字线", "字线", "TTxTextLine"),
-      Tool("A_Tadiao", "塔吊", "塔吊", "TTxTadiao"),
-      Tool("A_RectArc", "杆形", "杆形", "TTxRectArc"),
-      Tool("A_Point", "点", "点", "TTxDefineDwd"),
+      Tool("A_RoundRect", "圆角矩形", "圆角矩形"),
+      Tool("A_XLabel", "斜文本", "标签"),
+      Tool("A_TextLine", "字线", "字线"),
+      Tool("A_Tadiao", "塔吊", "塔吊"),
+      Tool("A_RectArc", "杆形", "杆形"),
+      Tool("A_Point", "点", "点"),
       Cmd("A_Scale", "缩放比例", "缩放比例", "", &M::ScaleExecute),
       Op("A_Move", "移动(&M)", "移动", omMove),
       Op("A_Rotate", "旋转(&R)", "旋转", omRotate),
@@ -70,18 +73,18 @@ const std::vector<TActionDef>& ActionTable() {
       Later("A_PrintPreview", "打印预览(&V)", "打印预览"),
       Cmd("A_Undo", "撤消(&Z)", "撤消", "Ctrl+Z", &M::UndoExecute),
       Cmd("A_Redo", "恢复(&Y)", "恢复", "Ctrl+Y", &M::RedoExecute),
-      Tool("A_ZPolygon", "正多边形", "正多边形", "TTxZPolygon"),
+      Tool("A_ZPolygon", "正多边形", "正多边形"),
       Cmd("A_Offset", "偏移", "偏移", "", &M::OffsetExecute),
       Cmd("A_MoveCopy", "平移拷贝", "平移拷贝", "", &M::MoveCopyExecute),
       Cmd("A_Close", "关闭(&C)", "关闭当前工程", "", &M::CloseExecute),
-      Tool("A_ArrowLine", "箭头线", "箭头线", "TTxLine"),
-      Tool("A_DxLine", "电讯线", "电讯线", "TDxLine"),
-      Tool("A_DLine", "电线", "电线", "TDLine"),
-      Tool("A_DoubleLine", "双线", "双线", "TDoubleLine"),
-      Tool("A_Dimension", "引出线", "引出线", "TDimension"),
-      Tool("A_PenLine", "自由曲线", "自由曲线", "TPenLine"),
-      Tool("A_ConstructionLine", "边缘线", "边缘线", "TConstructionLine"),
-      Tool("A_BzLine", "标注", "标注", "TArrowLine"),
+      Tool("A_ArrowLine", "箭头线", "箭头线"),
+      Tool("A_DxLine", "电讯线", "电讯线"),
+      Tool("A_DLine", "电线", "电线"),
+      Tool("A_DoubleLine", "双线", "双线"),
+      Tool("A_Dimension", "引出线", "引出线"),
+      Tool("A_PenLine", "自由曲线", "自由曲线"),
+      Tool("A_ConstructionLine", "边缘线", "边缘线"),
+      Tool("A_BzLine", "标注", "标注"),
       Cmd("A_MakeBlock", "生成图块", "生成图块", "", &M::MakeBlockExecute),
       Cmd("A_Picture", "图片(&P)", "插入图片", "", &M::PictureExecute),
       Cmd("A_Delete", "删除(&D)", "删除", "Del", &M::DeleteExecute),
@@ -90,8 +93,8 @@ const std::vector<TActionDef>& ActionTable() {
       Op("A_ZoomWindow", "缩放窗口(&W)", "缩放窗口", omZoomWindow),
       Cmd("A_ZoomExtends", "满屏显示(&X)", "满屏显示", "", &M::ZoomExtendsExecute),
       Cmd("A_ZoomPrevious", "恢复前一缩放比例(&V)", "恢复前一缩放比例", "", &M::ZoomPreviousExecute),
-      Tool("A_TrailLine", "铁路线", "铁路线", "TTrailLine"),
-      Tool("A_Chord", "扇形", "扇形", "TTxChord"),
+      Tool("A_TrailLine", "铁路线", "铁路线"),
+      Tool("A_Chord", "扇形", "扇形"),
       Cmd("A_CopyObject", "复制图形", "复制图形", "", &M::CopyObjectExecute),
       Cmd("A_MoveObject", "平移", "平移", "", &M::MoveObjectExecute),
       Cmd("A_BlockForge", "元件编辑器(&T)", "打开元件编辑器", "", &M::BlockForgeExecute),
@@ -258,22 +261,63 @@ void RegularPolygon(QPainter& p, int N, double R) {
   p.drawPolygon(poly);
 }
 
+// The families' button pictures, drawn with the same pen as the others.
+class TPainterSketch final : public TIconSketch {
+public:
+  TPainterSketch(QPainter& P, QColor Ink) : p(P), ink(Ink) {}
+  void Line(double X1, double Y1, double X2, double Y2) override { p.drawLine(QPointF(X1, Y1), QPointF(X2, Y2)); }
+  void Polyline(Pts Points) override { p.drawPolyline(Poly(Points)); }
+  void Polygon(Pts Points) override { p.drawPolygon(Poly(Points)); }
+  void Rect(double X, double Y, double W, double H) override { p.drawRect(QRectF(X, Y, W, H)); }
+  void RoundRect(double X, double Y, double W, double H, double R) override {
+    p.drawRoundedRect(QRectF(X, Y, W, H), R, R);
+  }
+  void Ellipse(double X, double Y, double W, double H) override { p.drawEllipse(QRectF(X, Y, W, H)); }
+  void Arc(double X, double Y, double W, double H, double Start, double Span) override {
+    p.drawArc(QRectF(X, Y, W, H), int(std::lround(Start * 16)), int(std::lround(Span * 16)));
+  }
+  void Curve(std::pair<double, double> From, Pts Controls) override {
+    QPainterPath path(QPointF(From.first, From.second));
+    std::vector<QPointF> c;
+    for (auto [x, y] : Controls) c.emplace_back(x, y);
+    for (std::size_t i = 0; i + 2 < c.size(); i += 3) path.cubicTo(c[i], c[i + 1], c[i + 2]);
+    p.drawPath(path);
+  }
+  void Text(double X, double Y, double W, double H, std::string_view Utf8, int PointSize, bool Bold,
+            double Angle) override {
+    p.save();
+    p.setFont(QFont(p.font().family(), PointSize, Bold ? QFont::Bold : QFont::Normal));
+    const QRectF box(X, Y, W, H);
+    p.translate(box.center());
+    p.rotate(-Angle);
+    p.drawText(box.translated(-box.center()), Qt::AlignCenter,
+               QString::fromUtf8(Utf8.data(), qsizetype(Utf8.size())));
+    p.restore();
+  }
+  void Pen(double Width, bool Dashed) override { p.setPen(QPen(ink, Width, Dashed ? Qt::DashLine : Qt::SolidLine)); }
+  void Fill(bool Filled) override { p.setBrush(Filled ? QBrush(ink) : QBrush()); }
+
+private:
+  static QPolygonF Poly(Pts Points) {
+    QPolygonF poly;
+    for (auto [x, y] : Points) poly << QPointF(x, y);
+    return poly;
+  }
+  QPainter& p;
+  QColor ink;
+};
+
 // False when no picture is drawn for Name.
 bool Draw(QPainter& p, std::string_view n) {
   const QColor ink(0, 0, 128);
   p.setPen(QPen(ink, 1.5));
+  if (const TFigureFamily* family = FamilyOfAction(n); family && family->PaintIcon) {
+    TPainterSketch sketch(p, ink);
+    family->PaintIcon(sketch);
+    return true;
+  }
   if (n == "A_MLine") {
     p.drawPolyline(QPolygonF({{3, 19}, {9, 7}, {15, 16}, {21, 4}}));
-  } else if (n == "A_ArrowLine") {
-    Arrow(p, {3, 20}, {21, 4});
-  } else if (n == "A_BzLine") {
-    p.drawLine(QPointF(3, 6), QPointF(3, 20));
-    p.drawLine(QPointF(21, 6), QPointF(21, 20));
-    Arrow(p, {12, 11}, {3, 11});
-    Arrow(p, {12, 11}, {21, 11});
-  } else if (n == "A_ConstructionLine") {
-    p.drawLine(QPointF(3, 14), QPointF(21, 14));
-    for (int x = 4; x <= 20; x += 4) p.drawLine(QPointF(x, 14), QPointF(x - 3, 20));
   } else if (n == "A_Bezier") {
     QPainterPath path({3, 19});
     path.cubicTo({8, 0}, {16, 26}, {21, 5});
@@ -320,10 +364,6 @@ bool Draw(QPainter& p, std::string_view n) {
     p.drawPie(QRectF(3, 3, 18, 18), 30 * 16, 110 * 16);
   } else if (n == "A_RectArc") {
     p.drawRoundedRect(QRectF(2, 9, 20, 7), 3.5, 3.5);
-  } else if (n == "A_Point") {
-    p.drawLine(QPointF(12, 4), QPointF(12, 20));
-    p.drawLine(QPointF(4, 12), QPointF(20, 12));
-    p.drawEllipse(QRectF(8, 8, 8, 8));
   } else if (n == "A_XLabel") {
     p.setFont(QFont(p.font().family(), 12, QFont::Bold));
     p.translate(12, 12);
@@ -336,20 +376,6 @@ bool Draw(QPainter& p, std::string_view n) {
   } else if (n == "A_Edit" || n == "A_Memo") {
     p.drawRect(QRectF(3, 5, 18, 14));
     for (int y = 9; y <= (n == "A_Memo" ? 15 : 9); y += 3) p.drawLine(QPointF(6, y), QPointF(18, y));
-  } else if (n == "A_Tadiao") {
-    p.drawLine(QPointF(9, 22), QPointF(9, 4));
-    p.drawLine(QPointF(3, 6), QPointF(22, 6));
-    p.drawLine(QPointF(18, 6), QPointF(18, 14));
-  } else if (n == "A_Picture") {
-    p.drawRect(QRectF(3, 5, 18, 14));
-    p.drawPolyline(QPolygonF({{4, 18}, {10, 10}, {14, 15}, {17, 12}, {20, 18}}));
-    p.drawEllipse(QRectF(15, 7, 3, 3));
-  } else if (n == "A_Item") {
-    p.setPen(QPen(ink, 1, Qt::DashLine));
-    p.drawRect(QRectF(3, 4, 18, 16));
-    p.setPen(QPen(ink, 1.5));
-    p.drawEllipse(QRectF(6, 7, 6, 6));
-    p.drawRect(QRectF(12, 12, 6, 5));
   } else if (n == "A_new") {
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(Qt::white);

@@ -15,7 +15,7 @@
 class TMainForm;
 
 enum class TActionEffect : std::uint8_t {
-  Tool,       // the active drawing window's SetTool with the figure class ToolClass
+  Tool,       // the active drawing window's SetTool with the class of the action's figure family
   Operation,  // the active view's SetOperation(Operation)
   Command     // a handler of the main window
 };
@@ -28,7 +28,6 @@ struct TActionDef {
   const char* Hint;
   const char* Shortcut;  // portable key text ("Ctrl+N", "Del", "F9"); empty for none
   TActionEffect Effect;
-  const char* ToolClass = nullptr;
   TOperationMode Operation = omNormal;
   TMainFormCommand Command = nullptr;
   // The figures or the subsystem the command needs are not part of the

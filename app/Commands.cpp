@@ -5,6 +5,7 @@
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
 #include "app/PictureDialog.h"
+#include "figures/FigureFamily.h"
 #include "app/OptionDialogs.h"
 #include "docview/Document.h"
 #include "docview/DrawView.h"
@@ -66,28 +67,10 @@ bool Launch(const std::string& Path, bool IsProgram) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-// The figure families that carry a font, in the order the text commands test
-// them; the labels, text lines and leader dimensions join here.
-struct TTextClass {
-  const TMetaClass& (*Class)();
-  TMyFont* (*Font)(TCustomFigure&);
-  void (*SetFont)(TCustomFigure&, const TMyFont&);
-};
-
-const std::vector<TTextClass>& TextClasses() {
-  static const std::vector<TTextClass> classes = {
-      {&TTxTadiao::StaticClass, [](TCustomFigure& f) { return static_cast<TCustomTadiao&>(f).FFont.get(); },
-       [](TCustomFigure& f, const TMyFont& font) { static_cast<TCustomTadiao&>(f).SetFont(font); }},
-      {&TArrowLine::StaticClass, [](TCustomFigure& f) { return static_cast<TCustomArrowLine&>(f).FFont.get(); },
-       [](TCustomFigure& f, const TMyFont& font) { static_cast<TCustomArrowLine&>(f).SetFont(font); }},
-  };
-  return classes;
-}
-
-const TTextClass* TextClassOf(const TCustomFigure& Figure) {
-  for (const TTextClass& c : TextClasses())
-    if (Figure.InheritsFrom(c.Class())) return &c;
-  return nullptr;
+// The family of a figure that carries a font, or null.
+const TFigureFamily* TextClassOf(const TCustomFigure& Figure) {
+  const TFigureFamily* f = FamilyOf(Figure.ClassType());
+  return f && f->Font && f->SetFont ? f : nullptr;
 }
 
 std::vector<TCustomFigure*> SelectedFigures(TDrawView& View) {
@@ -317,7 +300,7 @@ void FontCommand(TDrawView& View, QWidget* Parent) {
   }
   if (!ok) return;
   EditSelection(View, texts, [&font](TCustomFigure& f) {
-    const TTextClass* c = TextClassOf(f);
+    const TFigureFamily* c = TextClassOf(f);
     TMyFont chosen;
     chosen.Assign(*c->Font(f));
     FromQFont(font, chosen);
@@ -326,14 +309,13 @@ void FontCommand(TDrawView& View, QWidget* Parent) {
 }
 
 TMyFont* TextFontOf(TCustomFigure& Figure) {
-  const TTextClass* c = TextClassOf(Figure);
+  const TFigureFamily* c = TextClassOf(Figure);
   return c ? c->Font(Figure) : nullptr;
 }
 
-bool IsClosedFigure(const TCustomFigure&) {
-  // The closed families (outlines with arc edges, circles, ellipses, rounded
-  // rectangles, combined figures) are tested here once they exist.
-  return false;
+bool IsClosedFigure(const TCustomFigure& Figure) {
+  const TFigureFamily* f = FamilyOf(Figure.ClassType());
+  return f && f->Closed;
 }
 
 // ---- outside programs

@@ -10,6 +10,7 @@
 #include "app/ScreenCapture.h"
 #include "app/ToolWindows.h"
 #include "docview/Environment.h"
+#include "figures/Blocks.h"
 #include "figures/FigureSet.h"
 #include "foundation/ClassRegistry.h"
 #include "platform/FileDialog.h"
@@ -226,12 +227,8 @@ void TMainForm::MirrorExecute() {
   if (!v) return;
   v->SetCurrentItem(nullptr);
   if (v->Selection().Count() == 0) return;
-  // The copies travel in a block while the axis is dragged; a plain figure
-  // set serves until the block figure is part of the program.
-  std::unique_ptr<TCustomFigureSet> block;
-  if (const TMetaClass* c = GetClass("TTxBlock"))
-    block.reset(dynamic_cast<TCustomFigureSet*>(c->Create(nullptr).release()));
-  if (!block) block = std::make_unique<TCustomFigureSet>();
+  // The copies travel in a block while the axis is dragged.
+  std::unique_ptr<TCustomFigureSet> block = std::make_unique<TTxBlock>();
   v->FTempList.Clear();
   for (int i = 0; i < v->Selection().Count(); ++i) {
     auto* f = dynamic_cast<TCustomFigure*>(v->SelectedItem(i));

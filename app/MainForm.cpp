@@ -8,6 +8,7 @@
 #include "app/Commands.h"
 #include "app/ToolWindows.h"
 #include "docview/Environment.h"
+#include "figures/FigureFamily.h"
 #include "foundation/ClassRegistry.h"
 #include "platform/FileDialog.h"
 #include "platform/System.h"
@@ -177,7 +178,7 @@ void TMainForm::BuildActions() {
       a->setIcon(ActionIcon(d.Name));
       bool enabled = !d.Missing;
       // A figure kind the program does not have yet has no tool.
-      if (d.Effect == TActionEffect::Tool) enabled = GetClass(d.ToolClass) != nullptr;
+      if (d.Effect == TActionEffect::Tool) enabled = FamilyOfAction(d.Name) != nullptr;
       a->setEnabled(enabled);
       const TActionDef* def = &d;
       connect(a, &QAction::triggered, this, [this, def] { RunAction(*def); });
@@ -318,7 +319,7 @@ void TMainForm::RunAction(const TActionDef& Def) {
   switch (Def.Effect) {
     case TActionEffect::Tool:
       if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document())
-        if (const TMetaClass* c = GetClass(Def.ToolClass)) tx->SetTool(c);
+        if (const TFigureFamily* f = FamilyOfAction(Def.Name)) tx->SetTool(f->Class);
       break;
     case TActionEffect::Operation:
       if (TDrawView* v = View()) v->SetOperation(Def.Operation);

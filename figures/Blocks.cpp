@@ -1,5 +1,8 @@
 #include "figures/Blocks.h"
 
+#include "figures/FigureFamily.h"
+#include "figures/FigureKit.h"
+
 #include "foundation/ValueStream.h"
 
 #include <algorithm>
@@ -7,22 +10,6 @@
 #include <numbers>
 
 namespace {
-
-double DegToRad(double d) { return d * std::numbers::pi / 180.0; }
-double RadToDeg(double r) { return r * 180.0 / std::numbers::pi; }
-Tpt Add(Tpt a, Tpt b) { return {a.x + b.x, a.y + b.y}; }
-Tpt Sub(Tpt a, Tpt b) { return {a.x - b.x, a.y - b.y}; }
-Tpt Rot(Tpt p, double Degrees) { return protate(p, DegToRad(Degrees)); }
-
-template <class F>
-void Change(TCustomFigure& Figure, F&& Fn) {
-  Figure.Invalidate();
-  {
-    TChangingGuard guard(Figure);
-    Fn();
-  }
-  Figure.Modified();
-}
 
 TTxFigureSet* RootOf(const TCustomFigure& Figure) {
   const TCustomFigure* top = &Figure;
@@ -682,4 +669,30 @@ void RegisterBlockClasses() {
   RegisterClass(TTxBlock::StaticClass());
   RegisterClass(TChildFigureSet::StaticClass());
   RegisterClass(TTxDefineDwd::StaticClass());
+  // A chosen library block is placed by two corners; the button inserts one.
+  RegisterFamily({.Class = &TTxBlock::StaticClass(),
+                  .Action = "A_Item",
+                  .Tool = tkTwoPoint,
+                  .Rubber = TPlacingRubber::Rect,
+                  .OrthoWhileMoving = false,
+                  .PlacesCurrentItem = true,
+                  .PaintIcon =
+                      [](TIconSketch& s) {
+                        s.Pen(1, true);
+                        s.Rect(3, 4, 18, 16);
+                        s.Pen(1.5);
+                        s.Ellipse(6, 7, 6, 6);
+                        s.Rect(12, 12, 6, 5);
+                      },
+                  .Ops = FamilyOps<TTxBlock>()});
+  RegisterFamily({.Class = &TTxDefineDwd::StaticClass(),
+                  .Action = "A_Point",
+                  .Tool = tkOnePoint,
+                  .PaintIcon =
+                      [](TIconSketch& s) {
+                        s.Line(12, 4, 12, 20);
+                        s.Line(4, 12, 20, 12);
+                        s.Ellipse(8, 8, 8, 8);
+                      },
+                  .Ops = FamilyOps<TTxDefineDwd>()});
 }

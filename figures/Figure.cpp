@@ -1,5 +1,7 @@
 #include "figures/Figure.h"
 
+#include "figures/FigureKit.h"
+
 #include "figures/FigureSet.h"
 #include "foundation/NodeItems.h"
 #include "foundation/StreamError.h"
@@ -16,8 +18,6 @@ const std::int32_t DashDotLine[4] = {4, -8, 13, -7};
 const std::int32_t DashDotDotLine[6] = {4, -4, 4, -4, 12, -4};
 
 namespace {
-
-double DegToRad(double Deg) { return Deg * std::numbers::pi / 180.0; }
 
 // R(a)(x, y): counter-clockwise rotation. Most figures are not turned, and
 // painting maps every point, so the common angle 0 skips the trigonometry.

@@ -1,5 +1,8 @@
 #include "figures/LineFigures.h"
 
+#include "figures/FigureFamily.h"
+#include "figures/FigureKit.h"
+
 #include "figures/CodeVersion.h"
 #include "figures/FigureSet.h"
 #include "figures/FigureText.h"
@@ -15,22 +18,11 @@
 
 namespace {
 
-constexpr double Pi = std::numbers::pi;
-
 // Only the strokes near the clip box are drawn, so a line's length does not
 // decide the work; a damaged spacing still must not make the count overflow,
 // and more visible strokes than this would paint a solid band anyway.
 constexpr std::int64_t kMaxStrokes = 1'000'000'000'000'000;
 constexpr std::int64_t kMaxVisibleStrokes = 100000;
-
-double DegToRad(double Deg) { return Deg * Pi / 180.0; }
-double RadToDeg(double Rad) { return Rad * 180.0 / Pi; }
-
-Tpt Dir(double a) { return {std::cos(a), std::sin(a)}; }
-Tpt Add(Tpt p, Tpt v, double k = 1) { return {p.x + k * v.x, p.y + k * v.y}; }
-Tpt Sub(Tpt p, Tpt v, double k = 1) { return {p.x - k * v.x, p.y - k * v.y}; }
-Tpt Mid(Tpt a, Tpt b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
-double Dist(Tpt a, Tpt b) { return std::hypot(b.x - a.x, b.y - a.y); }
 
 std::int32_t Round(double v) { return ptodp({v, 0}).x; }
 
@@ -106,18 +98,6 @@ std::string IdentOf(const TDocItem& Item) {
   std::vector<std::string> path;
   Item.GetIndexPath(path);
   return path.back();
-}
-
-// A geometric edit under the change protocol: the old area is invalidated,
-// the change is made under FChanging, then Modified.
-template <class Fn>
-void Change(TCustomFigure& F, Fn&& Do) {
-  F.Invalidate();
-  {
-    TChangingGuard guard(F);
-    Do();
-  }
-  F.Modified();
 }
 
 void ReadPt(TReader& Reader, Tpt& P) {
@@ -1224,6 +1204,36 @@ void RegisterLineFigureClasses() {
   RegisterClass(TTxLine::StaticClass());
   RegisterClass(TArrowLine::StaticClass());
   RegisterClass(TConstructionLine::StaticClass());
+  RegisterFamily({.Class = &TTxLine::StaticClass(),
+                  .Action = "A_ArrowLine",
+                  .Tool = tkTwoPoint,
+                  .OrthoOnClick = true,
+                  .PaintIcon = [](TIconSketch& s) { SketchArrow(s, 3, 20, 21, 4); },
+                  .Ops = FamilyOps<TTxLine>()});
+  RegisterFamily({.Class = &TConstructionLine::StaticClass(),
+                  .Action = "A_ConstructionLine",
+                  .Tool = tkTwoPoint,
+                  .OrthoOnClick = true,
+                  .PaintIcon =
+                      [](TIconSketch& s) {
+                        s.Line(3, 14, 21, 14);
+                        for (int x = 4; x <= 20; x += 4) s.Line(x, 14, x - 3, 20);
+                      },
+                  .Ops = FamilyOps<TConstructionLine>()});
+  RegisterFamily({.Class = &TArrowLine::StaticClass(),
+                  .Action = "A_BzLine",
+                  .Tool = tkBzLine,
+                  .OrthoOnClick = true,
+                  .Font = [](TCustomFigure& f) { return static_cast<TCustomArrowLine&>(f).FFont.get(); },
+                  .SetFont = [](TCustomFigure& f, const TMyFont& font) { static_cast<TCustomArrowLine&>(f).SetFont(font); },
+                  .PaintIcon =
+                      [](TIconSketch& s) {
+                        s.Line(3, 6, 3, 20);
+                        s.Line(21, 6, 21, 20);
+                        SketchArrow(s, 12, 11, 3, 11);
+                        SketchArrow(s, 12, 11, 21, 11);
+                      },
+                  .Ops = FamilyOps<TArrowLine>()});
 }
 
 // ---- property dialogs' model

@@ -1,5 +1,8 @@
 #include "figures/Pictures.h"
 
+#include "figures/FigureFamily.h"
+#include "figures/FigureKit.h"
+
 #include "figures/CodeVersion.h"
 #include "figures/FigureSet.h"
 #include "figures/FigureText.h"
@@ -20,22 +23,6 @@
 std::unique_ptr<TPicture> MyPicture;
 
 namespace {
-
-constexpr double Pi = std::numbers::pi;
-double DegToRad(double Deg) { return Deg * Pi / 180.0; }
-double RadToDeg(double Rad) { return Rad * 180.0 / Pi; }
-Tpt Add(Tpt p, Tpt v) { return {p.x + v.x, p.y + v.y}; }
-Tpt Sub(Tpt p, Tpt v) { return {p.x - v.x, p.y - v.y}; }
-
-template <class Fn>
-void Change(TCustomFigure& F, Fn&& Do) {
-  F.Invalidate();
-  {
-    TChangingGuard guard(F);
-    Do();
-  }
-  F.Modified();
-}
 
 // The rectangle both figures are: origin corner Yd, size s*W by s*H in the
 // figure's frame (y up), s the figure's own scale. Everything the two share
@@ -551,6 +538,26 @@ std::unique_ptr<TDocItem> TTxOle::Clone() const {
 void RegisterPictureFigureClasses() {
   RegisterClass(TTxPicture::StaticClass());
   RegisterClass(TTxOle::StaticClass());
+  // Both are placed by two corners once their content is chosen by a command.
+  RegisterFamily({.Class = &TTxPicture::StaticClass(),
+                  .Action = "A_Picture",
+                  .Tool = tkTwoPoint,
+                  .Rubber = TPlacingRubber::Rect,
+                  .OrthoWhileMoving = false,
+                  .PaintIcon =
+                      [](TIconSketch& s) {
+                        s.Rect(3, 5, 18, 14);
+                        s.Polyline({{4, 18}, {10, 10}, {14, 15}, {17, 12}, {20, 18}});
+                        s.Ellipse(15, 7, 3, 3);
+                      },
+                  .Ops = FamilyOps<TTxPicture>()});
+  RegisterFamily({.Class = &TTxOle::StaticClass(),
+                  .Action = "A_Ole",
+                  .Tool = tkTwoPoint,
+                  .Rubber = TPlacingRubber::Rect,
+                  .OrthoWhileMoving = false,
+                  .EditsInPlace = true,
+                  .Ops = FamilyOps<TTxOle>()});
 }
 
 // ---- the picture dialog's model

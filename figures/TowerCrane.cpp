@@ -1,5 +1,8 @@
 #include "figures/TowerCrane.h"
 
+#include "figures/FigureFamily.h"
+#include "figures/FigureKit.h"
+
 #include "figures/CodeVersion.h"
 #include "figures/FigureSet.h"
 #include "figures/FigureText.h"
@@ -15,34 +18,12 @@
 
 namespace {
 
-constexpr double Pi = std::numbers::pi;
-
-double DegToRad(double Deg) { return Deg * Pi / 180.0; }
-double RadToDeg(double Rad) { return Rad * 180.0 / Pi; }
-
-Tpt Dir(double a) { return {std::cos(a), std::sin(a)}; }
-Tpt Add(Tpt p, Tpt v, double k = 1) { return {p.x + k * v.x, p.y + k * v.y}; }
-Tpt Sub(Tpt p, Tpt v, double k = 1) { return {p.x - k * v.x, p.y - k * v.y}; }
-Tpt Mid(Tpt a, Tpt b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
-double Dist(Tpt a, Tpt b) { return std::hypot(b.x - a.x, b.y - a.y); }
-
 // An angle in degrees brought into [0, 360); anything not finite is 0.
 double Norm360(double a) {
   if (!std::isfinite(a)) return 0;
   a = std::fmod(a, 360.0);
   if (a < 0) a += 360.0;
   return a >= 360.0 ? 0 : a;
-}
-
-// A geometric edit under the change protocol.
-template <class Fn>
-void Change(TCustomFigure& F, Fn&& Do) {
-  F.Invalidate();
-  {
-    TChangingGuard guard(F);
-    Do();
-  }
-  F.Modified();
 }
 
 }  // namespace
@@ -437,7 +418,21 @@ std::unique_ptr<TDocItem> TTxTadiao::Clone() const {
   return copy;
 }
 
-void RegisterTowerCraneClasses() { RegisterClass(TTxTadiao::StaticClass()); }
+void RegisterTowerCraneClasses() {
+  RegisterClass(TTxTadiao::StaticClass());
+  RegisterFamily({.Class = &TTxTadiao::StaticClass(),
+                  .Action = "A_Tadiao",
+                  .Tool = tkOnePoint,
+                  .Font = [](TCustomFigure& f) { return static_cast<TCustomTadiao&>(f).FFont.get(); },
+                  .SetFont = [](TCustomFigure& f, const TMyFont& font) { static_cast<TCustomTadiao&>(f).SetFont(font); },
+                  .PaintIcon =
+                      [](TIconSketch& s) {
+                        s.Line(9, 22, 9, 4);
+                        s.Line(3, 6, 22, 6);
+                        s.Line(18, 6, 18, 14);
+                      },
+                  .Ops = FamilyOps<TTxTadiao>()});
+}
 
 // ---- property dialog's model
 

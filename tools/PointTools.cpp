@@ -2,6 +2,7 @@
 
 #include "docview/Document.h"
 #include "docview/ObjectSnap.h"
+#include "figures/FigureFamily.h"
 #include "tools/ToolFigureOps.h"
 
 #include <cmath>
@@ -76,23 +77,30 @@ void TOnePointTool::OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) {
 
 TTwoPointTool::~TTwoPointTool() = default;
 
-bool TTwoPointTool::MoveOrtho() const {
-  return !ClassIs(FItemClass, {"TTxFRectangle", "TTxOle", "TTxBlock", "TTxRoundRect", "TTxPicture", "TTxEllipse"});
+namespace {
+// Classes without a family (test figures) place as plain lines.
+const TFigureFamily& FamilyFor(const TMetaClass* Class) {
+  static const TFigureFamily plain;
+  const TFigureFamily* f = Class ? FamilyOf(*Class) : nullptr;
+  return f ? *f : plain;
 }
+}  // namespace
 
-bool TTwoPointTool::ClickOrtho() const {
-  return ClassIs(FItemClass, {"TTxLine", "TConstructionLine", "TArrowLine", "TTxRectArc", "TTxZPolygon", "TTxCircle"});
-}
+bool TTwoPointTool::MoveOrtho() const { return FamilyFor(FItemClass).OrthoWhileMoving; }
+
+bool TTwoPointTool::ClickOrtho() const { return FamilyFor(FItemClass).OrthoOnClick; }
 
 TRubberShape TTwoPointTool::RubberShape(const TDocView& View, Tpt P) const {
   const TPoint a = LogToClient(View, FPDown), b = LogToClient(View, P);
-  if (ClassIs(FItemClass, {"TTxCircle"})) {
-    const auto r = static_cast<std::int32_t>(std::lround(std::hypot(P.x - FPDown.x, P.y - FPDown.y)));
-    return RubberEllipse({a.x - r, a.y - r}, {a.x + r, a.y + r});
+  switch (FamilyFor(FItemClass).Rubber) {
+    case TPlacingRubber::Circle: {
+      const auto r = static_cast<std::int32_t>(std::lround(std::hypot(P.x - FPDown.x, P.y - FPDown.y)));
+      return RubberEllipse({a.x - r, a.y - r}, {a.x + r, a.y + r});
+    }
+    case TPlacingRubber::Rect: return RubberRect(a, b);
+    case TPlacingRubber::Ellipse: return RubberEllipse(a, b);
+    case TPlacingRubber::Line: break;
   }
-  if (ClassIs(FItemClass, {"TTxFRectangle", "TTxOle", "TTxBlock", "TTxRoundRect", "TTxPicture"}))
-    return RubberRect(a, b);
-  if (ClassIs(FItemClass, {"TTxEllipse"})) return RubberEllipse(a, b);
   return RubberLine(a, b);
 }
 
@@ -121,7 +129,7 @@ void TTwoPointTool::OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) {
 void TTwoPointTool::OnAddPointEnd(TDocView& View) {
   if (!m_pDrawObj) return;
   FRubber.Hide(View);
-  FinishFromPointLine(View, FItemClass, m_pDrawObj, ClassIs(FItemClass, {"TTxBlock"}));
+  FinishFromPointLine(View, FItemClass, m_pDrawObj, FamilyFor(FItemClass).PlacesCurrentItem);
   View.SetDrawShape(&TDocItem::StaticClass());
 }
 

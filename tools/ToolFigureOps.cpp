@@ -1,5 +1,7 @@
 #include "tools/ToolFigureOps.h"
 
+#include "figures/FigureFamily.h"
+
 #include <map>
 
 namespace {
@@ -19,5 +21,6 @@ const TToolFigureOps& ToolOps(const TCustomFigure& Figure) {
   const auto& table = OpsTable();
   for (const TMetaClass* c = &Figure.ClassType(); c; c = c->Parent)
     if (auto it = table.find(c); it != table.end()) return *it->second;
+  if (const TFigureFamily* family = FamilyOf(Figure.ClassType()); family && family->Ops) return *family->Ops;
   return none;
 }

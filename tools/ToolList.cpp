@@ -1,53 +1,13 @@
 #include "tools/ToolList.h"
 
 #include "docview/FiguresDoc.h"
-#include "figures/Blocks.h"
-#include "figures/LineFigures.h"
-#include "figures/Pictures.h"
+#include "figures/FigureFamily.h"
 #include "tools/MultiPointTools.h"
 #include "tools/PointTools.h"
 #include "tools/SelectTool.h"
 #include "tools/ToolFigureOps.h"
 
 #include <memory>
-
-const std::vector<TToolListEntry>& ToolListTable() {
-  static const std::vector<TToolListEntry> table{
-      {tkMirror, nullptr},
-      {tkSelect, "TDocItem"},
-      {tkPenLine, "TPenLine"},
-      {tkOnePoint, "TTxXLabel"},
-      {tkOnePoint, "TTxEdit"},
-      {tkOnePoint, "TTxMemo"},
-      {tkOnePoint, "TTxDefineDwd"},
-      {tkOnePoint, "TTxTadiao"},
-      {tkBzLine, "TArrowLine"},
-      {tkTwoPoint, "TTxFRectangle"},
-      {tkTwoPoint, "TTxCircle"},
-      {tkTwoPoint, "TTxLine"},
-      {tkTwoPoint, "TConstructionLine"},
-      {tkTwoPoint, "TTxRectArc"},
-      {tkTwoPoint, "TTxOle"},
-      {tkTwoPoint, "TTxEllipse"},
-      {tkTwoPoint, "TTxRoundRect"},
-      {tkTwoPoint, "TTxBlock"},
-      {tkTwoPoint, "TTxZPolygon"},
-      {tkTwoPoint, "TTxPicture"},
-      {tkThreePoint, "TTxCirpart"},
-      {tkThreePoint, "TTxArc"},
-      {tkThreePoint, "TTxChord"},
-      {tkPolygon, "TTxPolygon"},
-      {tkMultiPoint, "TDimension"},
-      {tkMultiLine, "TTxTextLine"},
-      {tkMultiLine, "TTxMltLine"},
-      {tkMultiLine, "TDoubleLine"},
-      {tkMultiLine, "TDxLine"},
-      {tkMultiLine, "TDLine"},
-      {tkMultiLine, "TTrailLine"},
-      {tkBezier, "TBezier"},
-  };
-  return table;
-}
 
 namespace {
 std::unique_ptr<TDrawTool> MakeTool(TToolKind Kind, const TMetaClass* Class) {
@@ -69,26 +29,13 @@ std::unique_ptr<TDrawTool> MakeTool(TToolKind Kind, const TMetaClass* Class) {
 }  // namespace
 
 void FillToolList(TFiguresDoc& Doc) {
-  for (const TToolListEntry& e : ToolListTable()) {
-    const TMetaClass* cls = nullptr;
-    if (e.ClassName) {
-      // TDocItem is no saved class, so it is not in the registry.
-      cls = e.Kind == tkSelect ? &TDocItem::StaticClass() : GetClass(e.ClassName);
-      if (!cls) continue;
-    }
-    Doc.AddTool(MakeTool(e.Kind, cls));
-  }
+  Doc.AddTool(MakeTool(tkMirror, nullptr));
+  // TDocItem is no saved class: the selection tool takes every figure.
+  Doc.AddTool(MakeTool(tkSelect, &TDocItem::StaticClass()));
+  for (const TFigureFamily& f : Families())
+    if (f.Tool != tkMirror && f.Tool != tkSelect) Doc.AddTool(MakeTool(f.Tool, f.Class));
 }
 
 void InstallToolListFactory() { SetToolListFactory(&FillToolList); }
 
-void RegisterTools() {
-  // The figure families written so far; the others bind here as they come.
-  BindToolOps<TTxLine>();
-  BindToolOps<TConstructionLine>();
-  BindToolOps<TArrowLine>();
-  BindToolOps<TTxPicture>();
-  BindToolOps<TTxOle>();
-  BindToolOps<TTxBlock>();
-  InstallToolListFactory();
-}
+void RegisterTools() { InstallToolListFactory(); }

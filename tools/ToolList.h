@@ -1,30 +1,17 @@
 #pragma once
-// Every drawing document owns one tool per figure class. The table below
-// fills a new document's tool list in a fixed order; a figure class not
-// registered when the document is made gets no tool (the window's command
-// for it then leaves the current tool in place, as SetDrawShape does).
+// Every drawing document owns one tool per figure class: the mirror and
+// selection tools, then one for each registered figure family, of the kind
+// its descriptor names, in registration order. A class without a family gets
+// no tool (the window's command for it then leaves the current tool in
+// place, as SetDrawShape does).
 
-#include <string>
-#include <vector>
+#include "figures/FigureFamily.h"
 
 class TFiguresDoc;
 
-enum TToolKind : int {
-  tkMirror, tkSelect, tkPenLine, tkOnePoint, tkBzLine, tkTwoPoint, tkThreePoint, tkPolygon, tkMultiPoint,
-  tkMultiLine, tkBezier
-};
-
-struct TToolListEntry {
-  TToolKind Kind;
-  const char* ClassName;  // null: the mirror tool's nil class
-};
-
-// The tool table in the order the document registers it.
-const std::vector<TToolListEntry>& ToolListTable();
-// Adds the tools of the table whose classes are registered, in order.
+// Adds the mirror and selection tools and one tool per registered family.
 void FillToolList(TFiguresDoc& Doc);
 // Makes every new TFiguresDoc fill its tool list; safe to call more than once.
 void InstallToolListFactory();
-// Binds the tools' figure operations of the figure classes written so far
-// and installs the tool list factory.
+// Installs the tool list factory (the families bring their operations).
 void RegisterTools();

@@ -23,9 +23,14 @@ const TMetaClass ArcClass{"TTestArc", &TTestPolyline::StaticClass(), &NewPolylin
 const TMetaClass PenClass{"TTestPenLine", &TTestPolyline::StaticClass(), &NewPolyline};
 const TMetaClass SplineClass{"TTestBezier", &TTestPolyline::StaticClass(), &NewPolyline};
 const TMetaClass DimensionClass{"TTestDimension", &TTestPolyline::StaticClass(), &NewPolyline};
-// The circle's rubber band and its orthogonal second click go by the class name.
-const TMetaClass CircleClass{"TTxCircle", &TTestCircle::StaticClass(), &NewCircle};
-const TMetaClass RectClass{"TTxFRectangle", &TTestRect::StaticClass(), &NewRect};
+// The circle's rubber band and its orthogonal second click, and the
+// rectangle's, come from their family descriptors.
+const TMetaClass CircleClass{"TTestCircleFamily", &TTestCircle::StaticClass(), &NewCircle};
+const TMetaClass RectClass{"TTestRectFamily", &TTestRect::StaticClass(), &NewRect};
+void RegisterTestFamilies() {
+  RegisterFamily({.Class = &CircleClass, .Rubber = TPlacingRubber::Circle, .OrthoOnClick = true});
+  RegisterFamily({.Class = &RectClass, .Rubber = TPlacingRubber::Rect, .OrthoWhileMoving = false});
+}
 
 }  // namespace
 
@@ -70,6 +75,7 @@ TEST_F(ToolTest, RightClickAfterTheFirstPointOfACircleLeavesTheDrawingUnchanged)
 }
 
 TEST_F(ToolTest, CircleRubberIsTheCircleAndTheSecondClickIsOrthogonal) {
+  RegisterTestFamilies();
   env.FOrtho = true;
   Use<TTwoPointTool>(CircleClass);
   Click({100, 100});
@@ -86,6 +92,7 @@ TEST_F(ToolTest, CircleRubberIsTheCircleAndTheSecondClickIsOrthogonal) {
 }
 
 TEST_F(ToolTest, RectangleClassDragsARubberRectangleWithoutOrthogonalMode) {
+  RegisterTestFamilies();
   env.FOrtho = true;
   Use<TTwoPointTool>(RectClass);
   Click({100, 100});
@@ -387,22 +394,24 @@ TEST_F(ToolTest, RightClickCancelsAMirrorAndRemovesItsCopies) {
   EXPECT_TRUE(InSelectTool());
 }
 
-TEST_F(ToolTest, EveryNewDrawingDocumentGetsTheToolsOfRegisteredClassesInTableOrder) {
+TEST_F(ToolTest, EveryNewDrawingDocumentGetsOneToolOfItsKindPerRegisteredFamily) {
   TFiguresDoc fresh;
-  std::vector<const TMetaClass*> expected;
-  for (const TToolListEntry& e : ToolListTable()) {
-    if (!e.ClassName) {
-      expected.push_back(nullptr);
-      continue;
-    }
-    const TMetaClass* c = e.Kind == tkSelect ? &TDocItem::StaticClass() : GetClass(e.ClassName);
-    if (c) expected.push_back(c);
-  }
-  ASSERT_EQ(fresh.FToolList.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(fresh.FToolList[i]->FItemClass, expected[i]);
+  const auto& families = Families();
+  ASSERT_EQ(fresh.FToolList.size(), 2 + families.size());
   EXPECT_TRUE(dynamic_cast<TMirrorTool*>(fresh.FToolList[0].get()));
+  EXPECT_EQ(fresh.FToolList[0]->FItemClass, nullptr);
   EXPECT_TRUE(dynamic_cast<TSelectTool*>(fresh.FToolList[1].get()));
-  EXPECT_EQ(ToolListTable().size(), 32u);
+  EXPECT_EQ(fresh.FToolList[1]->FItemClass, &TDocItem::StaticClass());
+  for (std::size_t i = 0; i < families.size(); ++i) EXPECT_EQ(fresh.FToolList[2 + i]->FItemClass, families[i].Class);
+  // The kind each family names decides the tool.
+  auto toolOf = [&](const TMetaClass& c) -> TDrawTool* {
+    for (auto& t : fresh.FToolList)
+      if (t->FItemClass == &c) return t.get();
+    return nullptr;
+  };
+  EXPECT_TRUE(dynamic_cast<TTwoPointTool*>(toolOf(TTxLine::StaticClass())));
+  EXPECT_TRUE(dynamic_cast<TBzLineTool*>(toolOf(TArrowLine::StaticClass())));
+  EXPECT_TRUE(dynamic_cast<TTwoPointTool*>(toolOf(TTxBlock::StaticClass())));
 }
 
 TEST_F(ToolTest, RealArrowLineIsDrawnByTwoClicksAndTheDimensionByThree) {
