@@ -7,6 +7,10 @@
 #include "tools/SelectTool.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <algorithm>
 
 namespace {
 class SelectToolTest : public ToolTest {
@@ -26,6 +30,31 @@ protected:
   }
   TTestRect *a = nullptr, *b = nullptr;
 };
+
+// The middle line of a scroll bar's picture without its two arrow buttons,
+// as grey levels.
+std::vector<int> BarLine(QScrollBar& Bar) {
+  const QImage img = Bar.grab().toImage();
+  const bool horz = Bar.orientation() == Qt::Horizontal;
+  const int len = horz ? img.width() : img.height(), thick = horz ? img.height() : img.width();
+  std::vector<int> line;
+  for (int i = thick; i < len - thick; ++i)
+    line.push_back(qGray(horz ? img.pixel(i, thick / 2) : img.pixel(thick / 2, i)));
+  return line;
+}
+
+// Where the thumb lies along BarLine: the first and last of the darker pixels.
+std::pair<int, int> DarkRun(const std::vector<int>& Line) {
+  const auto [lo, hi] = std::minmax_element(Line.begin(), Line.end());
+  const int mid = (*lo + *hi) / 2;
+  int first = -1, last = -1;
+  for (int i = 0; i < int(Line.size()); ++i)
+    if (Line[std::size_t(i)] < mid) {
+      if (first < 0) first = i;
+      last = i;
+    }
+  return {first, last};
+}
 }  // namespace
 
 TEST_F(SelectToolTest, ClickSelectsAndDragMovesWithAnEditEntryThatUndoTakesBack) {
@@ -180,4 +209,65 @@ TEST_F(SelectToolTest, OffsetFollowsTheMouseAndARightClickPutsItBack) {
   EXPECT_PT(a->FQd, 20, 20);
   EXPECT_EQ(view.Operation(), omMove);
   EXPECT_TRUE(InSelectTool());
+}
+
+// ---- the scroll bars after a real-time zoom
+
+TEST_F(SelectToolTest, AfterARealTimeZoomTheThumbsShowWhereTheViewIsAndDragTheRightWay) {
+  view.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  view.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  view.resize(700, 500);  // the page fits: no scroll bars yet
+  QApplication::processEvents();
+  view.SetOperation(omZoomRealTime);
+  for (int gesture = 0; gesture < 2; ++gesture) {
+    Down({300, 450});
+    for (int y = 430; y >= 30; y -= 20) Move({300, y});
+    Up({300, 30});
+  }
+  QApplication::processEvents();
+  QScrollBar& h = *view.horizontalScrollBar();
+  QScrollBar& v = *view.verticalScrollBar();
+  ASSERT_GT(h.maximum(), 100);
+  ASSERT_GT(v.maximum(), 100);
+  ASSERT_EQ(h.value(), 0);
+  ASSERT_EQ(v.value(), 0);
+  // The page's top-left corner (logical (0, height), y up) at the window's corner.
+  auto pageCorner = [&] {
+    TPoint p{0, doc.GetSize().cy};
+    view.PointDocToClient(p);
+    return p;
+  };
+  EXPECT_EQ(pageCorner().x, 0);
+  EXPECT_EQ(pageCorner().y, 0);
+
+  // The thumbs are drawn darker than their grooves, at the start of their bars.
+  for (QScrollBar* bar : {&h, &v}) {
+    const std::vector<int> line = BarLine(*bar);
+    const auto [first, last] = DarkRun(line);
+    EXPECT_LT(first, int(line.size()) / 10) << "the thumb of a bar at 0 is at its start";
+    EXPECT_LT(last, int(line.size()) * 9 / 10) << "and leaves room to move";
+  }
+
+  // Dragging the horizontal thumb right shows what lies right of the window.
+  const int thick = h.height();
+  const auto [hf, hl] = DarkRun(BarLine(h));
+  const QPointF from(thick + (hf + hl) / 2, thick / 2), to = from + QPointF(60, 0);
+  auto drag = [](QScrollBar& Bar, QPointF From, QPointF To) {
+    QMouseEvent press(QEvent::MouseButtonPress, From, Bar.mapToGlobal(From), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(&Bar, &press);
+    QMouseEvent move(QEvent::MouseMove, To, Bar.mapToGlobal(To), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(&Bar, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, To, Bar.mapToGlobal(To), Qt::LeftButton, Qt::NoButton, {});
+    QApplication::sendEvent(&Bar, &release);
+  };
+  drag(h, from, to);
+  EXPECT_GT(h.value(), 0);
+  EXPECT_EQ(pageCorner().x, -h.value());
+
+  const int vthick = v.width();
+  const auto [vf, vl] = DarkRun(BarLine(v));
+  const QPointF vfrom(vthick / 2, vthick + (vf + vl) / 2), vto = vfrom + QPointF(0, 60);
+  drag(v, vfrom, vto);
+  EXPECT_GT(v.value(), 0);
+  EXPECT_EQ(pageCorner().y, -v.value()) << "dragging the thumb down shows what lies below";
 }
