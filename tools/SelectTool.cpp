@@ -103,7 +103,8 @@ void TSelectTool::OnLButtonDown(TDocView& View, TShiftState Shift, TPoint Pos) {
         View.Select(item, (Shift & ssShift) != 0);
       else if (Shift & ssShift)
         View.Deselect(item);
-      if (op == omMove) View.BackUp(ovEdit);
+      // Any hit records the selection, a plain click that only selects too.
+      View.BackUp(ovEdit);
       if (Shift & ssCtrl) View.CloneSelection();
     } else {
       FSelectMode = smNetSelect;
@@ -158,8 +159,11 @@ void TSelectTool::OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) {
       if (!HasCapture(View)) break;
       TPoint local = ClientToLog(View, Pos);
       if (FSelectMode == smMove) {
-        MoveSelection(View, local);
-        if (View.FSelection.Count() > 0) View.Document()->SetModifiedFlag(true);
+        // A pointer trembling on the spot moves nothing and changes nothing.
+        if (local.x != FLastPoint.x || local.y != FLastPoint.y) {
+          MoveSelection(View, local);
+          if (View.FSelection.Count() > 0) View.Document()->SetModifiedFlag(true);
+        }
       } else if ((FSelectMode == smSize || FSelectMode == smRotate) && nDragHandle != 0) {
         if (CaptureSnapPoint(View, Pos) != plNone) local = ptodp(View.FCapturedPoint);
         for (TMyPersistent* p : View.FSelection.FList) {

@@ -271,3 +271,29 @@ TEST_F(SelectToolTest, AfterARealTimeZoomTheThumbsShowWhereTheViewIsAndDragTheRi
   EXPECT_GT(v.value(), 0);
   EXPECT_EQ(pageCorner().y, -v.value()) << "dragging the thumb down shows what lies below";
 }
+
+// ---- a click, a double click and the property dialog
+
+TEST_F(SelectToolTest, AClickThatOnlySelectsRecordsAnEditStepInEveryModeButChangesNothing) {
+  doc.SetModifiedFlag(false);
+  for (TOperationMode op : {omNormal, omRotate, omMove}) {
+    view.Select(nullptr, false);
+    view.SetOperation(op);
+    const int before = UndoCount();
+    Down(Client({40, 30}));
+    Move(Client({40, 30}));  // the pointer trembles on the spot
+    Up(Client({40, 30}));
+    EXPECT_TRUE(view.IsSelected(a)) << op;
+    ASSERT_EQ(UndoCount(), before + 1) << op;
+    EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit) << op;
+    ASSERT_EQ(LastUndo()->Count(), 1) << op;
+    EXPECT_EQ(LastUndo()->EditItems(0), a) << op;
+    EXPECT_PT(a->FQd, 20, 20);
+    EXPECT_FALSE(doc.GetModifiedFlag()) << "a click that moves nothing changes nothing, op " << int(op);
+  }
+  // Undoing such a step gives the figure back as it was.
+  view.Undo();
+  EXPECT_PT(a->FQd, 20, 20);
+  EXPECT_PT(a->FZd, 60, 50);
+}
+
