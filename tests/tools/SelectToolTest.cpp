@@ -4,13 +4,14 @@
 
 #include "ToolTestSupport.h"
 
+#include "tools/PointTools.h"
 #include "tools/SelectTool.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QImage>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <algorithm>
 
 namespace {
 class SelectToolTest : public ToolTest {
@@ -28,8 +29,19 @@ protected:
     doc.Add(std::move(r), {0, 0}, &view);
     return p;
   }
+  // A mouse event as the window system delivers it to the view's viewport.
+  void Send(QEvent::Type Type, TPoint P, Qt::MouseButton Button, Qt::MouseButtons Buttons) {
+    const QPointF at(P.x, P.y);
+    QMouseEvent e(Type, at, view.viewport()->mapToGlobal(at), Button, Buttons, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &e);
+  }
   TTestRect *a = nullptr, *b = nullptr;
 };
+
+// Some figure of a drawing: still in its layers.
+bool InDrawing(const std::vector<TCustomFigure*>& Figures, const TDocItem* F) {
+  return std::find(Figures.begin(), Figures.end(), F) != Figures.end();
+}
 
 // The middle line of a scroll bar's picture without its two arrow buttons,
 // as grey levels.
@@ -173,11 +185,11 @@ TEST_F(SelectToolTest, AddPointModeInsertsAVertexAndReturnsToMoving) {
 
 TEST_F(SelectToolTest, CopyModeDropsCopiesAtTheMouseWithAnAddEntry) {
   // The view's copy command selects copies that follow the mouse.
-  auto follower = a->Clone();
-  TDocItem* f = follower.get();
-  doc.Add(std::move(follower), {0, 0}, &view);
-  view.Select(f, false);
-  view.SetOperation(omCopyObject);
+  view.Select(a, false);
+  view.CopyObject();
+  ASSERT_EQ(view.Selection().Count(), 1);
+  TDocItem* f = view.SelectedItem(0);
+  ASSERT_NE(f, a);
   Click(Client({20, 20}));  // base point
   Move(Client({30, 25}));
   EXPECT_PT(static_cast<TTestRect*>(f)->FQd, 30, 25);
@@ -209,6 +221,144 @@ TEST_F(SelectToolTest, OffsetFollowsTheMouseAndARightClickPutsItBack) {
   EXPECT_PT(a->FQd, 20, 20);
   EXPECT_EQ(view.Operation(), omMove);
   EXPECT_TRUE(InSelectTool());
+}
+
+// ---- a click, a double click and the property dialog
+
+TEST_F(SelectToolTest, AClickThatOnlySelectsRecordsAnEditStepInEveryModeButChangesNothing) {
+  doc.SetModifiedFlag(false);
+  for (TOperationMode op : {omNormal, omRotate, omMove}) {
+    view.Select(nullptr, false);
+    view.SetOperation(op);
+    const int before = UndoCount();
+    Down(Client({40, 30}));
+    Move(Client({40, 30}));  // the pointer trembles on the spot
+    Up(Client({40, 30}));
+    EXPECT_TRUE(view.IsSelected(a)) << op;
+    ASSERT_EQ(UndoCount(), before + 1) << op;
+    EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit) << op;
+    ASSERT_EQ(LastUndo()->Count(), 1) << op;
+    EXPECT_EQ(LastUndo()->EditItems(0), a) << op;
+    EXPECT_PT(a->FQd, 20, 20);
+    EXPECT_FALSE(doc.GetModifiedFlag()) << "a click that moves nothing changes nothing, op " << int(op);
+  }
+  // Undoing such a step gives the figure back as it was.
+  view.Undo();
+  EXPECT_PT(a->FQd, 20, 20);
+  EXPECT_PT(a->FZd, 60, 50);
+}
+
+TEST_F(SelectToolTest, NoDragOrCaptureOutlivesAPropertyDialogOpenedByDoubleClick) {
+  for (bool ok : {true, false}) {
+    int opened = 0;
+    // The dialog is modal: the release of the second click goes to it, never to the view.
+    RegisterPropertyEditor(TTestRect::StaticClass(), [&](TFigureView*, TDocItem&) {
+      ++opened;
+      return ok;
+    });
+    view.Select(nullptr, false);
+    const int before = UndoCount();
+    const TPoint p = Client({40, 30});
+    Send(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    Send(QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(opened, 1);
+    EXPECT_NE(QWidget::mouseGrabber(), view.viewport()) << "OK " << ok;
+    EXPECT_EQ(view.CurrentTool()->FSelectMode, smNone);
+    // The mouse moves with no button held: nothing follows it.
+    Send(QEvent::MouseMove, Client({80, 70}), Qt::NoButton, Qt::NoButton);
+    EXPECT_PT(a->FQd, 20, 20);
+    EXPECT_PT(a->FZd, 60, 50);
+    EXPECT_EQ(UndoCount(), before + 1) << "only the first click's step";
+    // The next click selects where it lands and drops nothing there.
+    Send(QEvent::MouseButtonPress, Client({140, 30}), Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, Client({140, 30}), Qt::LeftButton, Qt::NoButton);
+    EXPECT_PT(a->FQd, 20, 20);
+    EXPECT_TRUE(view.IsSelected(b));
+  }
+  RegisterPropertyEditor(TTestRect::StaticClass(), [](TFigureView*, TDocItem&) { return false; });
+}
+
+// ---- leaving copy object and offset
+
+TEST_F(SelectToolTest, CopyObjectClonesGoWhenAnotherOperationIsChosenBeforeTheFirstClick) {
+  for (TOperationMode op : {omMove, omNormal, omRotate, omZoomWindow, omPanRealTime, omZoomRealTime,
+                            omRealTimeAddPoint, omOffset}) {
+    view.SetOperation(omMove);
+    view.Select(a, false);
+    view.CopyObject();
+    ASSERT_EQ(view.Operation(), omCopyObject);
+    ASSERT_EQ(Figures().size(), 3u);
+    view.SetOperation(op);
+    EXPECT_EQ(Figures(), (std::vector<TCustomFigure*>{b, a})) << "operation " << int(op);
+    EXPECT_EQ(view.Selection().Count(), 0);
+    EXPECT_EQ(UndoCount(), 0);
+    EXPECT_TRUE(view.toolTip().isEmpty());
+  }
+}
+
+TEST_F(SelectToolTest, CopyObjectClonesGoWhenADrawingToolIsChosenAfterTheBasePoint) {
+  view.Select(a, false);
+  view.CopyObject();
+  Click(Client({20, 20}));  // base point
+  Move(Client({30, 25}));
+  Use<TTwoPointTool>(TTestRect::StaticClass());
+  EXPECT_EQ(Figures(), (std::vector<TCustomFigure*>{b, a}));
+  EXPECT_EQ(UndoCount(), 0);
+}
+
+TEST_F(SelectToolTest, CopyObjectKeepsTheDroppedCopiesAndLosesOnlyTheFollowersWhenLeft) {
+  view.Select(a, false);
+  view.CopyObject();
+  Click(Client({20, 20}));
+  Move(Client({40, 20}));
+  Click(Client({40, 20}));  // one copy dropped
+  ASSERT_EQ(Figures().size(), 4u);
+  auto* dropped = dynamic_cast<TTestRect*>(LastUndo()->Items(0));
+  ASSERT_TRUE(dropped);
+  view.SetOperation(omRotate);
+  ASSERT_EQ(Figures().size(), 3u);
+  EXPECT_TRUE(InDrawing(Figures(), dropped));
+  EXPECT_TRUE(InDrawing(Figures(), a));
+  EXPECT_PT(dropped->FQd, 40, 20);
+  EXPECT_EQ(UndoCount(), 1);
+}
+
+TEST_F(SelectToolTest, EscapeAndClosingTheViewTakeTheCopyObjectClonesAway) {
+  view.Select(a, false);
+  view.CopyObject();
+  view.KeyDown(Qt::Key_Escape, 0);
+  EXPECT_EQ(Figures(), (std::vector<TCustomFigure*>{b, a}));
+  EXPECT_EQ(view.Operation(), omMove);
+
+  view.Select(b, false);
+  view.CopyObject();
+  Click(Client({120, 20}));
+  view.SetDocument(nullptr);
+  EXPECT_EQ(Figures(), (std::vector<TCustomFigure*>{b, a}));
+}
+
+TEST_F(SelectToolTest, LeavingCopyModeNeverRemovesFiguresSelectedMeanwhile) {
+  view.Select(a, false);
+  view.CopyObject();
+  Click(Client({20, 20}));
+  // The index tree selects a figure of the drawing while the copies follow the mouse.
+  view.Select(b, false);
+  RightClick(Client({30, 30}));
+  EXPECT_EQ(Figures(), (std::vector<TCustomFigure*>{b, a}));
+  EXPECT_EQ(view.Operation(), omMove);
+}
+
+TEST_F(SelectToolTest, ChoosingAnotherOperationDuringAnOffsetPutsTheFiguresBack) {
+  view.Select(a, false);
+  view.Offset();
+  Click(Client({20, 20}));
+  Move(Client({35, 20}));
+  EXPECT_PT(a->FQd, 35, 20);
+  view.SetOperation(omZoomWindow);
+  EXPECT_PT(a->FQd, 20, 20);
+  Move(Client({50, 20}));
+  EXPECT_PT(a->FQd, 20, 20);
 }
 
 // ---- the scroll bars after a real-time zoom
@@ -271,29 +421,3 @@ TEST_F(SelectToolTest, AfterARealTimeZoomTheThumbsShowWhereTheViewIsAndDragTheRi
   EXPECT_GT(v.value(), 0);
   EXPECT_EQ(pageCorner().y, -v.value()) << "dragging the thumb down shows what lies below";
 }
-
-// ---- a click, a double click and the property dialog
-
-TEST_F(SelectToolTest, AClickThatOnlySelectsRecordsAnEditStepInEveryModeButChangesNothing) {
-  doc.SetModifiedFlag(false);
-  for (TOperationMode op : {omNormal, omRotate, omMove}) {
-    view.Select(nullptr, false);
-    view.SetOperation(op);
-    const int before = UndoCount();
-    Down(Client({40, 30}));
-    Move(Client({40, 30}));  // the pointer trembles on the spot
-    Up(Client({40, 30}));
-    EXPECT_TRUE(view.IsSelected(a)) << op;
-    ASSERT_EQ(UndoCount(), before + 1) << op;
-    EXPECT_EQ(LastUndo()->FOperationVerb, ovEdit) << op;
-    ASSERT_EQ(LastUndo()->Count(), 1) << op;
-    EXPECT_EQ(LastUndo()->EditItems(0), a) << op;
-    EXPECT_PT(a->FQd, 20, 20);
-    EXPECT_FALSE(doc.GetModifiedFlag()) << "a click that moves nothing changes nothing, op " << int(op);
-  }
-  // Undoing such a step gives the figure back as it was.
-  view.Undo();
-  EXPECT_PT(a->FQd, 20, 20);
-  EXPECT_PT(a->FZd, 60, 50);
-}
-
