@@ -219,6 +219,9 @@ void TDef_Tx::LoadFromDxfFile(const std::string& AName) {
 }
 
 bool TDef_Tx::WriteProject(const std::string& Name) {
+  // Figures a tool holds for the moment (copies following the mouse, a
+  // half-drawn construction) are no part of the drawing on disk.
+  DrawView1->CancelTool();
   try {
     WriteDrawingFile(Name, *TxProjectFile1);
     return true;

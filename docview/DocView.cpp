@@ -87,9 +87,15 @@ TTxFigureSet* TDocView::Root() const { return FDocument ? FDocument->GetFigures(
 
 void TDocView::SetDocument(TDocument* Document) {
   if (FDocument) {
+    // What the tool holds for the moment belongs to this view, never to the drawing.
+    if (FCurrentTool) {
+      FCurrentTool->OnCancel(*this);
+      ReleaseCapture();
+    }
     FDocument->RemoveView(this);
     FSelection.Clear();
     FTempList.Clear();
+    FCopyClones.Clear();
     FItemClass = nullptr;
     FCurrentTool = nullptr;
   }
@@ -176,6 +182,7 @@ void TDocView::FiguresFreeing(const std::vector<TMyPersistent*>& Figures) {
   for (TMyPersistent* f : Figures) {
     FSelection.Remove(f);
     FTempList.Remove(f);
+    FCopyClones.Remove(f);
   }
 }
 
@@ -459,13 +466,22 @@ void TDocView::SetDrawShape(const TMetaClass* ItemClass) {
     SetCursorIndex(crDraw);
   }
   if (TDrawTool* tool = FDocument->FindTool(ItemClass)) {
-    if (FCurrentTool) FCurrentTool->OnCancel(*this);
+    if (FCurrentTool) {
+      FCurrentTool->OnCancel(*this);
+      ReleaseCapture();
+    }
     FCurrentTool = tool;
     FCurrentTool->OnInitialize(*this);
   }
 }
 
 void TDocView::SetOperation(TOperationMode Mode) {
+  // Leaving an operation ends what the tool was doing in it: the copies that
+  // follow the mouse, a live offset, a construction.
+  if (Mode != FOperation && FCurrentTool) {
+    FCurrentTool->OnCancel(*this);
+    ReleaseCapture();
+  }
   // The selection tool is chosen before the mode is stored: choosing it sets
   // its own default mode, which must not replace the one asked for.
   if (Mode == omAdd)
@@ -495,6 +511,21 @@ void TDocView::SetCursorIndex(int Index) {
 
 void TDocView::ReleaseCapture() {
   if (QWidget::mouseGrabber() == viewport()) viewport()->releaseMouse();
+}
+
+void TDocView::CancelTool() {
+  if (!FDocument) return;
+  if (FCurrentTool) {
+    FCurrentTool->OnCancel(*this);
+    ReleaseCapture();
+  }
+  const bool allowMove = SysEnvironment ? SysEnvironment->FAllowMove : true;
+  SetOperation(allowMove ? omMove : omNormal);
+}
+
+void TDocView::EndMouseGesture() {
+  FGestureEnded = true;
+  ReleaseCapture();
 }
 
 void TDocView::SetCurrentItem(const TDocItem* Item) { FCurrentItem = Item ? Item->Clone() : nullptr; }
@@ -622,7 +653,13 @@ void TDocView::MouseUp(TMouseButton Button, TShiftState Shift, TPoint Pos) {
 
 void TDocView::DblClick(TShiftState Shift, TPoint Pos) {
   if (!FDocument || !FActive || !FCurrentTool) return;
+  FGestureEnded = false;
   FCurrentTool->OnLButtonDblClk(*this, Shift | ssDouble, Pos);
+  // The second press of a double click is still a press, unless the tool
+  // opened a dialog meanwhile: its release went there, and a press passed
+  // on now would start a drag that no release ends.
+  if (!FGestureEnded) MouseDown(mbLeft, Shift | ssDouble, Pos);
+  FGestureEnded = false;
 }
 
 void TDocView::mousePressEvent(QMouseEvent* Event) {
@@ -641,10 +678,11 @@ void TDocView::mouseReleaseEvent(QMouseEvent* Event) {
 
 void TDocView::mouseDoubleClickEvent(QMouseEvent* Event) {
   const TShiftState shift = ShiftOf(Event->modifiers(), Event->buttons()) | ssDouble;
-  if (Event->button() == Qt::LeftButton) DblClick(shift, PosOf(Event));
-  // The second press of a double click is still a press.
   TMouseButton b;
-  if (ButtonOf(Event->button(), b)) MouseDown(b, shift, PosOf(Event));
+  if (Event->button() == Qt::LeftButton)
+    DblClick(shift, PosOf(Event));
+  else if (ButtonOf(Event->button(), b))
+    MouseDown(b, shift, PosOf(Event));
 }
 
 void TDocView::keyPressEvent(QKeyEvent* Event) {
@@ -656,6 +694,7 @@ void TDocView::keyPressEvent(QKeyEvent* Event) {
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_F8:
+    case Qt::Key_Escape:
       // These keys are the view's, not the scroll area's.
       KeyDown(Event->key(), ShiftOf(Event->modifiers(), {}));
       Event->accept();
@@ -676,6 +715,7 @@ void TDocView::KeyDown(int Key, TShiftState) {
     case Qt::Key_F8:
       if (SysEnvironment) SysEnvironment->FOrtho = !SysEnvironment->FOrtho;
       return;
+    case Qt::Key_Escape: CancelTool(); return;
     case Qt::Key_Left: dx = -offX; break;
     case Qt::Key_Right: dx = offX; break;
     case Qt::Key_Up: dy = offY; break;

@@ -97,6 +97,14 @@ public:
   int CursorIndex() const { return FCursorIndex; }
   void SetCursorIndex(int Index);
   void ReleaseCapture();
+  // Ends whatever the current tool holds for the moment (a construction, the
+  // copies of copy object, a live offset, a drag) and returns to the
+  // selection tool in its default operation: Esc, and before the drawing is
+  // written or the view lets go of it.
+  void CancelTool();
+  // The press under way is over although no release came (a modal dialog
+  // took it): the capture goes and the press of a double click reaches no tool.
+  void EndMouseGesture();
   void SetCurrentItem(const TDocItem* Item);
   void SetMirrorItem(std::unique_ptr<TDocItem> Block);
   TDocItem* CurrentItem() const { return FCurrentItem.get(); }
@@ -153,6 +161,9 @@ public:
   bool FAllowTangent = false;
   TPoint FTangentPoint;
   TMyList FTempList;
+  // The clones copy object made: they follow the mouse until the selection
+  // tool leaves the operation, which takes them out of the drawing again.
+  TMyList FCopyClones;
   TViewState FViewState = vsDraw;
   TZoomState FZoomState = qrZoom;
   TDocument* FDocument = nullptr;
@@ -200,4 +211,5 @@ private:
   QRegion FPaintRegion;
   TRubberOverlay FOverlay;
   int FCursorIndex = 0;
+  bool FGestureEnded = false;
 };

@@ -256,6 +256,8 @@ TCustomFigure* TDrawView::FirstSelectedFigure() const {
 }
 
 void TDrawView::CopyObject() {
+  // A copy or an offset under way ends first: its figures are not what to copy.
+  if (FOperation == omCopyObject || FOperation == omOffset) CancelTool();
   if (!FDocument || FSelection.Count() == 0) return;
   SortSelectionTopmostFirst();
   const std::vector<TMyPersistent*> items = FSelection.FList;
@@ -270,10 +272,14 @@ void TDrawView::CopyObject() {
     FSelection.Insert(std::min(static_cast<int>(i), FSelection.Count()), c);
   }
   SetOperation(omCopyObject);
+  // Noted once the operation is set: leaving the old one cancels what it held.
+  FCopyClones.Clear();
+  for (TMyPersistent* p : FSelection.FList) FCopyClones.Add(p);
   setToolTip(QString::fromUtf8("先选择基点,之后左键复制对象,右键结束"));
 }
 
 void TDrawView::Offset() {
+  if (FOperation == omCopyObject || FOperation == omOffset) CancelTool();
   if (!FDocument || FSelection.Count() == 0) return;
   SortSelectionTopmostFirst();
   FTempList.Clear();

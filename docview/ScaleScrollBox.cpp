@@ -3,7 +3,9 @@
 #include "platform/QtCanvas.h"
 
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <algorithm>
 
 namespace {
@@ -19,11 +21,47 @@ private:
   TQtCanvas FCanvas;
 };
 
+// Qt's own style draws a scroll bar's thumb lighter than its groove. Users
+// of this program know the thumb as the darker part and read such a bar
+// backwards (thumb right while the view shows the left), so the thumb is
+// drawn darker than the groove, everything else as the style has it.
+class TScrollBarStyle : public QProxyStyle {
+public:
+  void drawComplexControl(ComplexControl Control, const QStyleOptionComplex* Option, QPainter* Painter,
+                          const QWidget* Widget) const override {
+    const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(Option);
+    if (Control != CC_ScrollBar || !bar || !(bar->subControls & SC_ScrollBarSlider)) {
+      QProxyStyle::drawComplexControl(Control, Option, Painter, Widget);
+      return;
+    }
+    QStyleOptionSlider rest(*bar);
+    rest.subControls &= ~SC_ScrollBarSlider;
+    QProxyStyle::drawComplexControl(Control, &rest, Painter, Widget);
+    const QRect r = subControlRect(Control, bar, SC_ScrollBarSlider, Widget);
+    if (r.width() < 3 || r.height() < 3 || bar->minimum >= bar->maximum) return;
+    const bool onThumb = (bar->activeSubControls & SC_ScrollBarSlider) != 0;
+    QColor fill = bar->palette.color(QPalette::Mid);
+    if (onThumb && (bar->state & State_Sunken))
+      fill = fill.darker(125);
+    else if (onThumb && (bar->state & State_MouseOver))
+      fill = fill.darker(110);
+    Painter->save();
+    Painter->setPen(bar->palette.color(QPalette::Dark));
+    Painter->setBrush(fill);
+    Painter->drawRect(r.adjusted(1, 1, -2, -2));
+    Painter->restore();
+  }
+};
+
 }  // namespace
 
 TScaleScrollBox::TScaleScrollBox(QWidget* Parent) : QAbstractScrollArea(Parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  auto* barStyle = new TScrollBarStyle;
+  barStyle->setParent(this);
+  horizontalScrollBar()->setStyle(barStyle);
+  verticalScrollBar()->setStyle(barStyle);
 }
 
 TScaleScrollBox::~TScaleScrollBox() = default;

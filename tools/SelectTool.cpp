@@ -103,7 +103,8 @@ void TSelectTool::OnLButtonDown(TDocView& View, TShiftState Shift, TPoint Pos) {
         View.Select(item, (Shift & ssShift) != 0);
       else if (Shift & ssShift)
         View.Deselect(item);
-      if (op == omMove) View.BackUp(ovEdit);
+      // Any hit records the selection, a plain click that only selects too.
+      View.BackUp(ovEdit);
       if (Shift & ssCtrl) View.CloneSelection();
     } else {
       FSelectMode = smNetSelect;
@@ -158,8 +159,11 @@ void TSelectTool::OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) {
       if (!HasCapture(View)) break;
       TPoint local = ClientToLog(View, Pos);
       if (FSelectMode == smMove) {
-        MoveSelection(View, local);
-        if (View.FSelection.Count() > 0) View.Document()->SetModifiedFlag(true);
+        // A pointer trembling on the spot moves nothing and changes nothing.
+        if (local.x != FLastPoint.x || local.y != FLastPoint.y) {
+          MoveSelection(View, local);
+          if (View.FSelection.Count() > 0) View.Document()->SetModifiedFlag(true);
+        }
       } else if ((FSelectMode == smSize || FSelectMode == smRotate) && nDragHandle != 0) {
         if (CaptureSnapPoint(View, Pos) != plNone) local = ptodp(View.FCapturedPoint);
         for (TMyPersistent* p : View.FSelection.FList) {
@@ -215,8 +219,9 @@ void TSelectTool::OnLButtonUp(TDocView& View, TShiftState Shift, TPoint Pos) {
   }
   if (op == omOffset) {
     if (FSelectMode == smOffset) {
-      SetDefaultOperation(View);
+      // Ended where it is: leaving the operation must not put it back.
       FSelectMode = smNone;
+      SetDefaultOperation(View);
     } else {
       TPoint local = ClientToLog(View, Pos);
       if (CaptureSnapPoint(View, Pos) != plNone) local = ptodp(View.FCapturedPoint);
@@ -241,16 +246,18 @@ void TSelectTool::OnLButtonDblClk(TDocView& View, TShiftState Shift, TPoint Pos)
   const bool allowMove = SysEnvironment ? SysEnvironment->FAllowMove : true;
   const TOperationMode op = View.Operation();
   if (View.FSelection.Count() == 1 && (op == omNormal || (op == omMove && allowMove))) {
+    // The dialog takes the rest of this click: no drag may start or go on behind it.
+    View.EndMouseGesture();
+    ReleaseConfinement();
+    FSelectMode = smNone;
     View.SelectedItem(0)->EditProperties(&View);
     View.Document()->SetModifiedFlag(true);
   }
 }
 
 void TSelectTool::OnRButtonUp(TDocView& View, TShiftState, TPoint) {
+  // Cancelling puts a live offset back and takes the copies that follow the mouse away.
   OnCancel(View);
-  if (FSelectMode == smOffset)
-    for (TMyPersistent* p : View.FSelection.FList)
-      static_cast<TDocItem*>(p)->MoveByOffset(FP_Down.x - FLastPoint.x, FP_Down.y - FLastPoint.y);
   switch (View.Operation()) {
     case omMove:
     case omRealTimeAddPoint:
@@ -273,18 +280,26 @@ void TSelectTool::OnInitialize(TDocView& View) {
 void TSelectTool::OnCancel(TDocView& View) {
   View.setToolTip(QString());
   FRubber.Hide(View);
-  if (FSelectMode != smCopyObject) return;
-  // The copies following the mouse are the view's, never part of the drawing's history.
-  const std::vector<TMyPersistent*> copies = View.FSelection.FList;
+  if (FSelectMode == smOffset)
+    for (TMyPersistent* p : View.FSelection.FList)
+      static_cast<TDocItem*>(p)->MoveByOffset(FP_Down.x - FLastPoint.x, FP_Down.y - FLastPoint.y);
+  DiscardCopies(View);
+  ReleaseConfinement();
+  FSelectMode = smNone;
+}
+
+void TSelectTool::DiscardCopies(TDocView& View) {
+  if (View.FCopyClones.Count() == 0) return;
+  // The copies following the mouse are the view's, never part of the
+  // drawing's history; only they go, whatever is selected by now.
+  const std::vector<TMyPersistent*> copies = View.FCopyClones.FList;
+  View.FCopyClones.Clear();
   View.Select(nullptr, false);
-  TTxFigureSet* root = RootOf(View);
   for (TMyPersistent* p : copies) {
     auto* f = static_cast<TCustomFigure*>(p);
     f->Invalidate();
-    if (root && f->FParent) {
-      std::unique_ptr<TCustomFigure> gone = f->FParent->RemoveFigure(f);
-      if (gone && View.Document()) View.Document()->FiguresFreeing({gone.get()});
-    }
+    if (!f->FParent) continue;
+    std::unique_ptr<TCustomFigure> gone = f->FParent->RemoveFigure(f);
+    if (gone && View.Document()) View.Document()->FiguresFreeing({gone.get()});
   }
-  FSelectMode = smNone;
 }

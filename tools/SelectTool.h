@@ -33,6 +33,8 @@ private:
   // A copy or offset point: object snap, else orthogonal to FP_Down.
   TPoint SnapCopyPoint(TDocView& View, TPoint Pos) const;
   void DropCopies(TDocView& View, TPoint Local);
+  // Takes the clones of copy object that still follow the mouse out of the drawing.
+  void DiscardCopies(TDocView& View);
   void MoveSelection(TDocView& View, TPoint Local);
 
   TRubber FRubber;

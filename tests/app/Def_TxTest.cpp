@@ -129,6 +129,20 @@ protected:
   TScriptedFileDialogAnswers fallbackFiles{{}};
 };
 
+TEST_F(DrawingWindowTest, SavingDuringCopyObjectWritesNoneOfTheCopiesThatFollowTheMouse) {
+  auto w = NewWindow();
+  TTxLine* line = AddLine(*w, {10, 20}, {110, 20});
+  w->DrawView().Select(line, false);
+  w->DrawView().CopyObject();
+  ASSERT_EQ(FigureCount(*w), 2);
+  SaveNewAs(*w, Path("copying"));
+  EXPECT_EQ(FigureCount(*w), 1);
+  EXPECT_EQ(w->DrawView().Operation(), omMove);
+  TDef_Tx reopened(host);
+  ASSERT_TRUE(reopened.LoadFromFile(Path("copying.GCK")));
+  EXPECT_EQ(FigureCount(reopened), 1);
+}
+
 // ---- save as: names
 
 TEST_F(DrawingWindowTest, SaveAsAppendsGckToANameWithoutExtension) {

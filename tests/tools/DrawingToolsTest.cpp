@@ -466,3 +466,67 @@ TEST_F(ToolTest, ABlockAndAnEmbeddedObjectArePlacedByTheirTwoClicks) {
   EXPECT_NEAR(ole->FHeight, p.y - o.y, 1e-9);
   EXPECT_EQ(UndoCount(), 2);
 }
+
+// ---- constructions under way when the user turns elsewhere
+
+TEST_F(ToolTest, EscapeDiscardsAConstructionAndReturnsToTheSelectionTool) {
+  Use<TMultiLineTool>(LineClass);
+  Click({10, 10});
+  Move({70, 30});
+  Click({70, 30});
+  view.KeyDown(Qt::Key_Escape, 0);
+  EXPECT_TRUE(Figures().empty());
+  EXPECT_EQ(UndoCount(), 0);
+  EXPECT_TRUE(view.RubberOverlay().Empty());
+  EXPECT_TRUE(InSelectTool());
+  EXPECT_EQ(view.Operation(), omMove);
+
+  Use<TTwoPointTool>(RectClass);
+  Click({10, 10});
+  Move({70, 30});
+  view.KeyDown(Qt::Key_Escape, 0);
+  EXPECT_TRUE(Figures().empty()) << "the temporary line of clicks is gone";
+  EXPECT_TRUE(view.RubberOverlay().Empty());
+  EXPECT_TRUE(InSelectTool());
+}
+
+TEST_F(ToolTest, ChoosingAnOperationDiscardsAConstruction) {
+  Use<TPolygonTool>(PolygonClass);
+  Click({10, 10});
+  Click({70, 30});
+  Move({40, 80});
+  view.SetOperation(omZoomWindow);
+  EXPECT_TRUE(Figures().empty());
+  EXPECT_EQ(UndoCount(), 0);
+  EXPECT_TRUE(InSelectTool());
+  EXPECT_EQ(view.Operation(), omZoomWindow);
+}
+
+TEST_F(ToolTest, AViewLeavingItsDocumentTakesTheConstructionWithIt) {
+  Use<TThreePointTool>(ArcClass);
+  Click({10, 10});
+  Click({70, 30});
+  ASSERT_EQ(Figures().size(), 1u);  // the temporary line of clicks
+  view.SetDocument(nullptr);
+  EXPECT_TRUE(Figures().empty());
+  EXPECT_EQ(UndoCount(), 0);
+}
+
+TEST_F(ToolTest, ChoosingAnOperationCancelsAMirrorAndRemovesItsCopies) {
+  auto src = std::make_unique<TTestRect>();
+  src->FZd = {30, 20};
+  TTestRect* s = src.get();
+  doc.Add(std::move(src), {0, 0}, &view);
+  auto block = std::make_unique<TTestBlock>();
+  block->InsertFigure(std::unique_ptr<TCustomFigure>(static_cast<TCustomFigure*>(s->Clone().release())));
+  view.FTempList.Add(s);
+  view.SetMirrorItem(std::move(block));
+  view.SetDrawShape(nullptr);
+  Click(Client({50, 0}));
+  Move(Client({50, 60}));
+  ASSERT_EQ(Figures().size(), 2u);
+  view.SetOperation(omRotate);
+  EXPECT_EQ(Figures(), std::vector<TCustomFigure*>{s});
+  EXPECT_EQ(UndoCount(), 0);
+  EXPECT_TRUE(InSelectTool());
+}

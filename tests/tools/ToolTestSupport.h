@@ -3,7 +3,7 @@
 // marker, an arrow line and a block), a document with a shown view, and
 // mouse helpers. Points of the figures are local; the root maps them 1:1.
 
-#include "docview/DocView.h"
+#include "docview/DrawView.h"
 #include "docview/Environment.h"
 #include "docview/FiguresDoc.h"
 #include "figures/FigureSet.h"
@@ -98,15 +98,11 @@ public:
 
 void RegisterToolTestClasses();
 
-// A drawing view stand-in: active, attached, shown at 400 x 300.
-class TToolView : public TDocView {
+// A drawing view that notes what is announced to it; shown at 400 x 300.
+class TToolView : public TDrawView {
 public:
-  TToolView() { FActive = true; }
   void CMAddItem(TMyPersistent* Item) override { Announced.push_back(Item); }
   std::vector<TMyPersistent*> Announced;
-
-protected:
-  bool IsDrawingView() const override { return true; }
 };
 
 class ToolTest : public ::testing::Test {
