@@ -205,7 +205,15 @@ public:
 };
 
 // Registers the three concrete classes for reading.
-void RegisterLineFigureClasses();
+// Each line family registers itself from its own file.
+void RegisterArrowLineClasses();
+void RegisterDimensionLineClasses();
+void RegisterEdgeLineClasses();
+inline void RegisterLineFigureClasses() {
+  RegisterArrowLineClasses();
+  RegisterDimensionLineClasses();
+  RegisterEdgeLineClasses();
+}
 
 // ---- property dialogs' model
 //
