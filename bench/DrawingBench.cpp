@@ -24,6 +24,7 @@
 #include "RatioReporter.h"
 #include "docview/DocView.h"
 #include "docview/FiguresDoc.h"
+#include "figures/SheetMapping.h"
 #include "foundation/ComponentImage.h"
 #include "foundation/Streams.h"
 #include "foundation/ZLibContainer.h"
@@ -148,10 +149,7 @@ void BM_DeflateOnly(benchmark::State& state) {
 
 void PrepareScreen(TCanvas& C, const TFiguresDoc& Doc) {
   const TSize s = Doc.GetSize();
-  C.SetMapMode(MM_ANISOTROPIC);
-  C.SetViewportExtEx(2540, -2540);
-  C.SetWindowExtEx(2540, 2540);
-  C.SetWindowOrgEx(0, s.cy);
+  SetSheetMapping(C, s);
 }
 
 void PaintDoc(TFiguresDoc& Doc, QPaintDevice& Device) {

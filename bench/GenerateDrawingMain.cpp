@@ -4,6 +4,7 @@
 #include "DrawingGenerator.h"
 
 #include "docview/FiguresDoc.h"
+#include "figures/SheetMapping.h"
 #include "foundation/StreamError.h"
 #include "platform/QtCanvas.h"
 
@@ -25,10 +26,7 @@ bool SavePicture(TFiguresDoc& Doc, const std::string& FileName) {
   image.fill(Qt::white);
   TQtCanvas canvas(&image);
   const TSize s = Doc.GetSize();
-  canvas.SetMapMode(MM_ANISOTROPIC);
-  canvas.SetViewportExtEx(2540, -2540);
-  canvas.SetWindowExtEx(2540, 2540);
-  canvas.SetWindowOrgEx(0, s.cy);
+  SetSheetMapping(canvas, s);
   Doc.DrawDC(canvas, nullptr, Doc.GetRect());
   canvas.Finish();
   return image.save(QString::fromStdString(FileName));

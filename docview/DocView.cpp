@@ -5,6 +5,7 @@
 #include "docview/Environment.h"
 #include "docview/RectHelpers.h"
 #include "figures/FigureSet.h"
+#include "figures/SheetMapping.h"
 #include "platform/Bitmap.h"
 #include "platform/QtCanvas.h"
 #include "platform/System.h"
@@ -207,12 +208,8 @@ void TDocView::OnPrepareDC(TCanvas& DC) const {
   if (TTxFigureSet* root = Root()) root->FViewState = FViewState;
   const TPoint o = FDocument->DocOrg();
   const TSize s = FDocument->GetSize();
-  // One logical unit per pixel, y upwards; the page's top-left at the scrolled origin.
-  DC.SetMapMode(MM_ANISOTROPIC);
-  DC.SetViewportExtEx(2540, -2540);
-  DC.SetWindowExtEx(2540, 2540);
-  DC.SetWindowOrgEx(0, s.cy);
-  DC.OffsetWindowOrgEx(o.x, o.y);
+  // The page's top-left at the scrolled origin.
+  SetSheetMapping(DC, s, o);
 }
 
 void TDocView::paintEvent(QPaintEvent* Event) {

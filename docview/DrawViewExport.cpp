@@ -2,6 +2,7 @@
 
 #include "docview/Document.h"
 #include "figures/FigureSet.h"
+#include "figures/SheetMapping.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/ImageFiles.h"
@@ -69,11 +70,7 @@ void TDrawView::OnPrepareMetaFileDC(TCanvas& DC) const {
   if (TTxFigureSet* root = FDocument->GetFigures()) root->FViewState = vsDraw;
   const TPoint o = FDocument->DocOrg();
   const TSize s = FDocument->GetSize();
-  DC.SetMapMode(MM_ANISOTROPIC);
-  DC.SetViewportExtEx(2540, -2540);
-  DC.SetWindowExtEx(2540, 2540);
-  DC.SetWindowOrgEx(0, s.cy);
-  DC.OffsetWindowOrgEx(o.x, o.y);
+  SetSheetMapping(DC, s, o);
 }
 
 void TDrawView::PaintWMF(TCanvas& DC) {
