@@ -5,6 +5,7 @@
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
 #include "app/PictureDialog.h"
+#include "app/PropertyForm.h"
 #include "app/OptionDialogs.h"
 #include "docview/Document.h"
 #include "docview/DrawView.h"
@@ -159,8 +160,10 @@ bool ChooseFont(TMyFont& Font, QWidget* Parent) {
     ok = FontHook()(font);
   else
     font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
-  if (ok) FromQFont(font, Font);
-  return ok;
+  // The face name is saved with the figure.
+  if (!ok || !CheckSavableText(font.family().toStdString())) return false;
+  FromQFont(font, Font);
+  return true;
 }
 
 bool RunCommandForm(TPropertyForm& Form) {
