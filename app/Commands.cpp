@@ -318,7 +318,7 @@ void FontCommand(TDrawView& View, QWidget* Parent) {
   } else {
     font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
   }
-  if (!ok) return;
+  if (!ok || !CheckSavableText(font.family().toStdString())) return;
   EditSelection(View, texts, [&font](TCustomFigure& f) {
     const TTextClass* c = TextClassOf(f);
     TMyFont chosen;
