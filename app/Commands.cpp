@@ -5,6 +5,7 @@
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
 #include "app/PictureDialog.h"
+#include "app/PropertyForm.h"
 #include "figures/FigureFamily.h"
 #include "app/OptionDialogs.h"
 #include "docview/Document.h"
@@ -142,8 +143,10 @@ bool ChooseFont(TMyFont& Font, QWidget* Parent) {
     ok = FontHook()(font);
   else
     font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
-  if (ok) FromQFont(font, Font);
-  return ok;
+  // The face name is saved with the figure.
+  if (!ok || !CheckSavableText(font.family().toStdString())) return false;
+  FromQFont(font, Font);
+  return true;
 }
 
 bool RunCommandForm(TPropertyForm& Form) {
@@ -298,7 +301,7 @@ void FontCommand(TDrawView& View, QWidget* Parent) {
   } else {
     font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
   }
-  if (!ok) return;
+  if (!ok || !CheckSavableText(font.family().toStdString())) return;
   EditSelection(View, texts, [&font](TCustomFigure& f) {
     const TFigureFamily* c = TextClassOf(f);
     TMyFont chosen;

@@ -35,7 +35,7 @@ std::string UpperExtension(const std::string& Path) {
 
 std::string ErrorText(const std::exception& E) {
   if (const auto* s = dynamic_cast<const EStreamError*>(&E); s && !s->Detail().empty())
-    return std::string(E.what()) + " (" + s->Detail() + ")";
+    return std::string(E.what()) + "\n" + s->Detail();  // the technical part on a line of its own
   return E.what();
 }
 

@@ -113,7 +113,7 @@ TP_Arrowbz::TP_Arrowbz(TDocView& View, TCustomArrowLine& Line, QWidget* Parent)
                         font.setStrikeOut(FProps.FontStyle & 8);
                         bool ok = false;
                         font = QFontDialog::getFont(&ok, font, &f.Dialog(), QStringLiteral("字体"));
-                        if (!ok) return;
+                        if (!ok || !CheckSavableText(font.family().toStdString())) return;
                         FProps.FontName = font.family().toStdString();
                         if (font.pixelSize() > 0) FProps.FontHeight = font.pixelSize();
                         else FProps.FontHeight = font.pointSizeF() * FProps.FontPixelsPerInch / 72.0;
@@ -139,8 +139,10 @@ TP_Arrowbz::TP_Arrowbz(TDocView& View, TCustomArrowLine& Line, QWidget* Parent)
                         const int i = std::stoi(f.Text("对齐方式："));
                         if (i >= 0) FClone->FBzLines[std::size_t(FSegment)].TextAlign = i;
                       }});
-  d.Fields.push_back({TFieldKind::Button, "下一边线", seg, {}, nullptr, nullptr, [this](TPropertyForm&) {
+  d.Fields.push_back({TFieldKind::Button, "下一边线", seg, {}, nullptr, nullptr, [this](TPropertyForm& f) {
                         if (FClone->FBzLines.empty()) return;
+                        // OK checks only the text shown: a segment's text is checked as it is left.
+                        if (!CheckSavableText(f.Text("文本："))) return;
                         FSegment = (FSegment + 1) % int(FClone->FBzLines.size());
                         ShowSegment();
                       }});

@@ -3,7 +3,9 @@
 #include "docview/DocView.h"
 #include "docview/Document.h"
 #include "figures/FigureSet.h"
+#include "foundation/GbkCodec.h"
 #include "platform/Gdi.h"
+#include "platform/System.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -351,6 +353,14 @@ void TPropertyForm::Reload() {
 }
 
 void TPropertyForm::Accept() {
+  // Checked before any Set, so a refused field changes nothing.
+  for (int i = 0; i < Count(); ++i) {
+    if (Kind(i) != TFieldKind::Text) continue;
+    if (!CheckSavableText(Text(i))) {
+      Control(i)->setFocus();
+      return;
+    }
+  }
   for (int i = 0; i < Count(); ++i) {
     const TFormField& f = F->Def.Fields[std::size_t(i)];
     if (f.Set) f.Set(Text(i));
@@ -381,6 +391,13 @@ std::vector<std::string> LayerNames(const TCustomFigure& Figure) {
   if (!top) return names;
   for (const TLayer& layer : top->FLayers) names.push_back(layer.Entry.substr(0, layer.Entry.rfind('=')));
   return names;
+}
+
+bool CheckSavableText(const std::string& Text) {
+  std::string offender;
+  if (HasGbkForm(Text, &offender)) return true;
+  MessageDlg(GbkRefusalMessage(offender) + "\n" + CodePointText(offender), mtError, mbOK);
+  return false;
 }
 
 std::string ColorText(unsigned Color) { return std::to_string(Color); }

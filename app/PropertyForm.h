@@ -81,7 +81,9 @@ public:
   // Refills every control from its Get.
   void Reload();
 
-  // "确定": every Set in order, then Accepted, then the dialog closes.
+  // "确定": every Set in order, then Accepted, then the dialog closes. A text
+  // field that cannot be saved in a drawing stops it first: the user is told
+  // and the dialog stays open on that field.
   void Accept();
   void Reject();
   // Modal; true on OK.
@@ -99,6 +101,11 @@ void ApplyFigureEdit(TDocView& View, TCustomFigure& Figure, const std::function<
 
 // The names of the drawing root's layers, for a layer chooser.
 std::vector<std::string> LayerNames(const TCustomFigure& Figure);
+
+// True when Text can be saved in a drawing file (every character has a GBK
+// form); otherwise tells the user which character cannot and returns false.
+// Every place where users type or choose text that is saved asks this.
+bool CheckSavableText(const std::string& Text);
 
 // Colour numbers as the form shows them.
 std::string ColorText(unsigned Color);

@@ -346,6 +346,16 @@ void TCustomFigure::ReadData(TReader& Reader) {
   }
 }
 
+std::string TCustomFigure::ErrorSubject() const {
+  std::vector<std::string> path;
+  GetIndexPath(path);
+  std::string subject = path.empty() ? std::string(ClassName()) : path.front();
+  if (subject.empty()) subject = ClassName();
+  if (!FName.empty()) subject += "（" + FName + "）";
+  if (path.size() > 1) subject += " " + path.back();
+  return subject;
+}
+
 void TCustomFigure::WriteData(TWriter& Writer) {
   Writer.WriteString(FCaption);
   Writer.WriteFloat(FScale);

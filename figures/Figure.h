@@ -115,6 +115,8 @@ public:
   void Modified() override;
   void Refresh() override;
   void Loaded() override;
+  // The kind of figure, its name if it has one, and its identity.
+  std::string ErrorSubject() const override;
 
   virtual double GetScale() const;
   virtual void SetScale(double Value);

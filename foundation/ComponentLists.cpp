@@ -1,5 +1,6 @@
 #include "foundation/ComponentLists.h"
 
+#include "foundation/GbkCodec.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
@@ -41,6 +42,19 @@ void CheckMoveIndices(int CurIndex, int NewIndex, std::size_t Count) {
       throw EStreamError(FormatStreamMsg(StreamMsg::ListIndexOutOfBounds, i));
 }
 
+// An item's text that has no GBK form fails the save naming the innermost
+// item that has a name, so the user can find the figure.
+void WriteItemData(TMyPersistent& Item, TWriter& Writer) {
+  try {
+    Item.WriteData(Writer);
+  } catch (const EGbkError& e) {
+    if (!e.Subject().empty()) throw;
+    const std::string subject = Item.ErrorSubject();
+    if (subject.empty()) throw;
+    throw e.NamedAs(subject);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<TMyPersistent> TListItemReader::Read(TReader& Reader, TMyPersistent* AOwner) {
@@ -76,7 +90,7 @@ void TUndoSaveComponentList::WriteData(TWriter& Writer) {
   Writer.WriteListBegin();
   for (auto& item : FList) {
     Writer.WriteString(item->ClassName());
-    item->WriteData(Writer);
+    WriteItemData(*item, Writer);
   }
   Writer.WriteListEnd();
 }
@@ -191,7 +205,7 @@ void TSameComponentList::WriteData(TWriter& Writer) {
   Writer.WriteInteger(Count());
   if (FList.empty()) return;
   Writer.WriteString(FList.front()->ClassName());
-  for (auto& item : FList) item->WriteData(Writer);
+  for (auto& item : FList) WriteItemData(*item, Writer);
 }
 
 void TSameComponentList::InitNewObject(TMyPersistent*) {}
@@ -259,7 +273,7 @@ void TMyList::WriteData(TWriter& Writer) {
   Writer.WriteListBegin();
   for (TMyPersistent* item : FList) {
     Writer.WriteString(item->ClassName());
-    item->WriteData(Writer);
+    WriteItemData(*item, Writer);
   }
   Writer.WriteListEnd();
   Writer.WriteInteger(FYd.x);

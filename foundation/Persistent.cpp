@@ -31,6 +31,7 @@ void TMyPersistent::Invalidate() {}
 void TMyPersistent::Modified() { Invalidate(); }
 void TMyPersistent::Refresh() { Invalidate(); }
 void TMyPersistent::Loaded() {}
+std::string TMyPersistent::ErrorSubject() const { return {}; }
 
 PLANDECK_DEFINE_CLASS(TTxPersistent, TMyPersistent)
 

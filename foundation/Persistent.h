@@ -69,6 +69,9 @@ public:
   virtual void Modified();
   virtual void Refresh();
   virtual void Loaded();
+  // How a failing save names this object to the user; empty when it has no
+  // name of its own and the failure is better said of its owner.
+  virtual std::string ErrorSubject() const;
 
   TMyPersistent* FOwner = nullptr;
   bool FChanging = false;

@@ -674,6 +674,24 @@ TEST_F(CommandsTest, FontDialogStartsAtTheSizeOnTheSheetAndSetsEveryTextFigure) 
   EXPECT_DOUBLE_EQ(first->FFont->FHeight, 11.0);
 }
 
+TEST_F(CommandsTest, AFontWhoseNameHasNoGbkFormIsRefused) {
+  auto* dim = AddArrowLine();
+  view->Select(dim, true);
+  const std::string face = dim->FFont->FName;
+  const TFontDialogHook old = SetFontDialogHook([](QFont& f) {
+    f.setFamily(QString::fromUtf8("\xED\x95\x9C\xEA\xB8\x80"));  // Hangul, which GBK lacks
+    f.setPixelSize(30);
+    return true;
+  });
+  TScopedMessageAnswer msg(mrOk);
+  FontCommand(*view);
+  SetFontDialogHook(old);
+  ASSERT_EQ(msg.Asked().size(), 1u);
+  EXPECT_NE(msg.Asked()[0].Text.find("没有GBK编码"), std::string::npos);
+  EXPECT_EQ(dim->FFont->FName, face);
+  EXPECT_EQ(UndoCount(), 0);
+}
+
 TEST_F(CommandsTest, FontDialogCancelledOrWithoutTextFigureChangesNothing) {
   auto* line = AddLine();
   view->Select(line, true);

@@ -6,6 +6,7 @@
 
 #include "app/Commands.h"
 #include "app/CraneDialog.h"
+#include "platform/System.h"
 
 #include <QDialog>
 #include <QFont>
@@ -165,6 +166,40 @@ TEST_F(CraneDialogTest, TheFontButtonShowsTheSheetSizeAndOkStoresItInTheCranesSc
   EXPECT_DOUBLE_EQ(crane->FFont->FHeight, 15);
   EXPECT_EQ(crane->FFont->FStyle, fsBold);
   EXPECT_EQ(crane->FFont->FColor, 0x0000FFu);
+}
+
+TEST_F(CraneDialogTest, ALabelWithoutGbkFormIsRefusedAndChangesNothing) {
+  auto* crane = AddCrane();
+  crane->FText = "QTZ80";
+  const int before = UndoCount();
+  TP_Tadiao dlg(*view, *crane);
+  dlg.Form().SetText("半径：", "40");
+  dlg.Form().SetText("标注：", "QTZ\U0001F680");
+  TScopedMessageAnswer msg(mrOk);
+  dlg.Form().Accept();
+  ASSERT_EQ(msg.Asked().size(), 1u);
+  EXPECT_NE(msg.Asked()[0].Text.find("没有GBK编码"), std::string::npos);
+  EXPECT_EQ(crane->FText, "QTZ80");
+  EXPECT_EQ(crane->FBj, 100);
+  EXPECT_EQ(UndoCount(), before);
+  EXPECT_FALSE(doc.GetModifiedFlag());
+}
+
+TEST_F(CraneDialogTest, AFontWhoseNameHasNoGbkFormIsRefused) {
+  auto* crane = AddCrane();
+  const std::string face = crane->FFont->FName;
+  const TFontDialogHook old = SetFontDialogHook([](QFont& f) {
+    f.setFamily(QString::fromUtf8("\xED\x95\x9C\xEA\xB8\x80"));  // Hangul, which GBK lacks
+    return true;
+  });
+  TScopedMessageAnswer msg(mrOk);
+  TP_Tadiao dlg(*view, *crane);
+  dlg.Form().Press("字体");
+  dlg.Form().Accept();
+  SetFontDialogHook(old);
+  ASSERT_EQ(msg.Asked().size(), 1u);
+  EXPECT_NE(msg.Asked()[0].Text.find("没有GBK编码"), std::string::npos);
+  EXPECT_EQ(crane->FFont->FName, face);
 }
 
 TEST_F(CraneDialogTest, TheTextColourCommandColoursSelectedCranes) {

@@ -347,6 +347,28 @@ TEST_F(DrawingWindowTest, AFailedWriteIsShownAndTheDrawingStaysModified) {
   EXPECT_FALSE(fs::exists(w->FFileName));
 }
 
+TEST_F(DrawingWindowTest, ASaveMeetingTextWithoutGbkFormNamesTheFigureAndKeepsTheOldFile) {
+  auto w = NewWindow();
+  TTxLine* line = AddLine(*w, {0, 0}, {1, 1});
+  SaveNewAs(*w, Path("plan.GCK"));
+  const Bytes before = ReadBytes(Path("plan.GCK"));
+  ASSERT_FALSE(before.empty());
+  line->FName = "\U0001F600";
+  w->Document()->SetModifiedFlag(true);
+  std::vector<std::string> path;
+  line->GetIndexPath(path);
+  TScriptedMessageAnswers answers({mrOk});
+  EXPECT_FALSE(w->SaveFile());
+  ASSERT_EQ(answers.Asked().size(), 1u);
+  EXPECT_EQ(answers.Asked()[0].Type, mtError);
+  EXPECT_EQ(answers.Asked()[0].Text, "文件 " + Path("plan.GCK") + " 保存失败：图形“箭头线（\U0001F600） " +
+                                         path.back() + "”中的“\U0001F600”没有GBK编码，不能保存在图形文件中。\n"
+                                         "U+1F600 at byte 0");
+  EXPECT_EQ(ReadBytes(Path("plan.GCK")), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 1);
+  EXPECT_TRUE(w->Document()->GetModifiedFlag());
+}
+
 // ---- picture export
 
 TEST_F(DrawingWindowTest, BitmapExportLeavesNameAndModifiedFlagAlone) {

@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 
 #include "app/LineDialogs.h"
+#include "platform/System.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -162,6 +163,22 @@ TEST_F(LineDialogTest, SegmentTextGoesToTheFigureOnlyOnOk) {
   EXPECT_FALSE(line->FBzLines[0].AutoCalText);
   EXPECT_EQ(line->FBzLines[0].TextAlign, 2);
   EXPECT_EQ(UndoCount(), before + 1);
+}
+
+TEST_F(LineDialogTest, SegmentTextWithoutGbkFormIsRefusedOnLeavingItAndOnOk) {
+  auto* line = AddArrowLine();
+  const int before = UndoCount();
+  TP_Arrowbz dlg(*view, *line);
+  dlg.Form().SetText("文本：", "A\U0001F600");
+  TScopedMessageAnswer msg(mrOk);
+  dlg.Form().Press("下一边线");
+  ASSERT_EQ(msg.Asked().size(), 1u);
+  EXPECT_NE(msg.Asked()[0].Text.find("“\U0001F600”没有GBK编码"), std::string::npos);
+  EXPECT_EQ(dlg.Form().Text("文本："), "A\U0001F600") << "the segment stays shown";
+  dlg.Form().Accept();
+  EXPECT_EQ(msg.Asked().size(), 2u);
+  EXPECT_TRUE(line->FBzLines[0].AutoCalText);
+  EXPECT_EQ(UndoCount(), before);
 }
 
 TEST_F(LineDialogTest, EdgeLineDialogShowsItsFieldsAndTheArcBoxControlsTheRadius) {

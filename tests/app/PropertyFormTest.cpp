@@ -5,6 +5,8 @@
 
 #include "app/PropertyForm.h"
 #include "figures/LineFigures.h"
+#include "foundation/GbkCodec.h"
+#include "platform/System.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -113,6 +115,51 @@ TEST(PropertyForm, ShownAndDisabledFields) {
   form.SetEnabled(i, false);
   EXPECT_FALSE(form.IsEnabled(i));
   EXPECT_EQ(form.IndexOf("没有"), -1);
+}
+
+TEST(PropertyForm, TextWithoutGbkFormIsRefusedAndTheDialogStaysOpen) {
+  TSample s;
+  std::string label = "QTZ80";
+  TFormDef d = SampleForm(s);
+  d.Fields.push_back({TFieldKind::Text, "标注：", "", {}, [&label] { return label; },
+                      [&label](const std::string& v) { label = v; }, nullptr});
+  TPropertyForm form(std::move(d));
+  form.Dialog().show();
+  form.SetText("长度1：", "7");
+  form.SetText("标注：", "塔吊\U0001F600");
+  {
+    TScopedMessageAnswer msg(mrOk);
+    form.Accept();
+    ASSERT_EQ(msg.Asked().size(), 1u);
+    EXPECT_EQ(msg.Asked()[0].Type, mtError);
+    EXPECT_EQ(msg.Asked()[0].Text, "“\U0001F600”没有GBK编码，不能保存在图形文件中。\nU+1F600");
+  }
+  // Nothing was handed back and the dialog is still open.
+  EXPECT_TRUE(s.Log.empty());
+  EXPECT_EQ(s.A, "1.000");
+  EXPECT_EQ(label, "QTZ80");
+  EXPECT_TRUE(form.Dialog().isVisible());
+  EXPECT_NE(form.Dialog().result(), QDialog::Accepted);
+
+  form.SetText("标注：", "塔吊1");
+  form.Accept();
+  EXPECT_EQ(label, "塔吊1");
+  EXPECT_EQ(form.Dialog().result(), QDialog::Accepted);
+}
+
+TEST(PropertyForm, TextReadFromAFileGoesBackUnchanged) {
+  // A user-defined character and a lone lead byte as a drawing holds them.
+  std::string label = GbkToUtf8(std::string("\xAA\xA1\x81", 3));
+  const std::string before = label;
+  TFormDef d;
+  d.Fields.push_back({TFieldKind::Text, "标注：", "", {}, [&label] { return label; },
+                      [&label](const std::string& v) { label = v; }, nullptr});
+  TPropertyForm form(std::move(d));
+  TScopedMessageAnswer msg(mrOk);
+  form.Accept();
+  EXPECT_TRUE(msg.Asked().empty());
+  EXPECT_EQ(label, before);
+  EXPECT_EQ(Utf8ToGbk(label), std::string("\xAA\xA1\x81", 3));
 }
 
 TEST_F(DialogTest, FigureEditRecordsOneEditStepThatRestoresTheFigure) {

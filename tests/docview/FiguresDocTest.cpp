@@ -8,6 +8,7 @@
 #include "docview/FiguresDoc.h"
 #include "figures/CodeVersion.h"
 #include "foundation/ComponentImage.h"
+#include "foundation/GbkCodec.h"
 #include "foundation/StreamError.h"
 
 #include <gtest/gtest.h>
@@ -37,8 +38,25 @@ void F(ByteBuilder& b, std::initializer_list<int> ext) {
 const Bytes kLayer1Current = {0xCD, 0xBC, 0xB2, 0xE3, '1', '=', '2'};
 const Bytes kLayer2Visible = {0xCD, 0xBC, 0xB2, 0xE3, '2', '=', '1'};
 
+// A string value of any bytes.
+void StringValue(ByteBuilder& b, const Bytes& bytes) {
+  const int n = static_cast<int>(bytes.size());
+  if (n <= 255) b({0x06, n});
+  else b({0x0C, n & 0xFF, n >> 8 & 0xFF, 0, 0});
+  b.b.insert(b.b.end(), bytes.begin(), bytes.end());
+}
+
+// What a drawing's strings hold and what its first layer holds.
+struct TContent {
+  Bytes Caption = {0xB1, 0xE0, 0xBA, 0xC5};  // "编号"
+  Bytes Description;
+  Bytes Layer1 = kLayer1Current;
+  Bytes Layer1Figures;  // the record of the first layer's one figure, if any
+};
+
 // The document's values of a new drawing of 420 x 297 with two empty layers.
-void DocumentValues(ByteBuilder& b, const char* version, bool withPositions, bool withPageAlign) {
+void DocumentValues(ByteBuilder& b, const char* version, bool withPositions, bool withPageAlign,
+                    const TContent& content = {}) {
   F(b, EXT_2_5);                                        // scale 2.5
   b({0x02, 0, 0x02, 3, 0x02, 25, 0x02, 10, 0x02, 12, 0x02, 10});  // orientation, layout, l, u, r, d
   F(b, EXT_1);                                          // print scale
@@ -62,22 +80,27 @@ void DocumentValues(ByteBuilder& b, const char* version, bool withPositions, boo
   F(b, EXT_297);
   F(b, EXT_0);
   F(b, EXT_0);
-  b({0x02, 0x02, 0x06, 0x07});
-  b.b.insert(b.b.end(), kLayer1Current.begin(), kLayer1Current.end());
-  b({0x01, 0x00, 0x06, 0x07});
+  b({0x02, 0x02});
+  StringValue(b, content.Layer1);
+  b({0x01})(std::string_view(reinterpret_cast<const char*>(content.Layer1Figures.data()), content.Layer1Figures.size()));
+  b({0x00, 0x06, 0x07});
   b.b.insert(b.b.end(), kLayer2Visible.begin(), kLayer2Visible.end());
   b({0x01, 0x00});
   if (withPageAlign) b({0x02, 1, 0x02, 2});
 }
 
-Bytes GckContent(const char* version = "3.1", bool withPositions = true, bool withPageAlign = true) {
+Bytes GckContent(const char* version = "3.1", bool withPositions = true, bool withPageAlign = true,
+                 const TContent& content = {}) {
   ByteBuilder image;
   image("TPF0").Str("TTxProjectFile")({0});
   image.Str("TxProject.TxSpaces.P")({0x02, 0x01, 0x06, 11})("TFiguresDoc");
-  DocumentValues(image, version, withPositions, withPageAlign);
-  // One document; its root has two layers of no figures.
-  image.Str("TxProject.TxSpaces.S")({0x0A, 16, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-  image.Str("TxProject.P")({0x06, 0x04, 0xB1, 0xE0, 0xBA, 0xC5, 0x06, 0x00});
+  DocumentValues(image, version, withPositions, withPageAlign, content);
+  // One document; its root has two layers, the first of Layer1Figures.
+  const int n1 = content.Layer1Figures.empty() ? 0 : 1;
+  image.Str("TxProject.TxSpaces.S")({0x0A, 16, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, n1, 0, 0, 0, 0, 0, 0, 0});
+  image.Str("TxProject.P");
+  StringValue(image, content.Caption);
+  StringValue(image, content.Description);
   image.Str("TxProject.S")({0x0A, 0, 0, 0, 0});
   image({0, 0});
   ByteBuilder file;
@@ -172,6 +195,86 @@ TEST_F(DrawingFile, HandWrittenFileReadsIntoProjectDocumentAndRoot) {
   // Written back unchanged, the same bytes come out.
   WriteDrawingFile(Path("c.gck"), file);
   EXPECT_EQ(Inflated(Path("c.gck")), GckContent());
+}
+
+// Strings of every kind of GBK bytes: user-defined cells, cells GBK leaves
+// open, a GB18030 four-byte sequence, 0x80, 0xFF, lone lead bytes and a
+// string ending in one; the description holds every byte value.
+TContent OddStrings() {
+  TContent c;
+  c.Caption = {0xAA, 0xA1, 0xD7, 0xFA, 0x80, 0xFF, 0xA2, 0xE3, ' ', 0x81};
+  for (int i = 0; i < 256; ++i) c.Description.push_back(std::uint8_t(i));
+  for (int i = 255; i >= 0; --i) c.Description.push_back(std::uint8_t(i));
+  c.Layer1 = {0xAF, 0xFE, 0x81, '=', '2'};
+  // An arrow line whose caption and name hold such bytes too.
+  ByteBuilder f;
+  f({0x06, 7})("TTxLine");
+  StringValue(f, {0xFE, 0xFE, 0xA7, 0xA0, 0x81, 0x30, 0x81, 0x30, 0x80, 0x80});
+  F(f, EXT_1);
+  F(f, EXT_0);
+  StringValue(f, {0xFF});
+  f({0x02, 0x00, 0x04, 0x00, 0x02, 0x01});
+  f({0x04, 0xFF, 0xFF, 0xFF, 0x00, 0x01, 0x08});
+  F(f, EXT_0);  // start
+  F(f, EXT_0);
+  F(f, EXT_30);  // end
+  F(f, EXT_0);
+  F(f, EXT_0);   // arrow angle
+  F(f, EXT_30);  // arrow length
+  f({0x08, 0x08, 0x08});
+  c.Layer1Figures = f.b;
+  return c;
+}
+
+TEST_F(DrawingFile, StringsOfAnyBytesReadAndSaveByteForByte) {
+  const Bytes content = GckContent("3.1", true, true, OddStrings());
+  WriteCompressed(Path("odd.gck"), content);
+  TTxProjectFile file;
+  const TDrawingReadResult result = ReadDrawingFile(Path("odd.gck"), file);
+  ASSERT_TRUE(result.Ok) << result.Error;
+  // The user-defined area reads as Windows does; what decodes to nothing is kept.
+  const auto esc = [](int b) { return GbkByteEscape(static_cast<unsigned char>(b)); };
+  EXPECT_EQ(file.FTxProject->FCaption, "\uE000\uE810€" + esc(0xFF) + esc(0xA2) + esc(0xE3) + " " + esc(0x81));
+  const TTxFigureSet& root = *file.FTxProject->FTxSpaces->Docs(0)->FFigures;
+  ASSERT_EQ(root.LayerCount(), 2);
+  EXPECT_EQ(root.FLayers[0].Entry, "\uE233" + esc(0x81) + "=2");
+  ASSERT_EQ(root.LayerList(0)->Count(), 1);
+  const TCustomFigure& line = *root.LayerList(0)->Figures(0);
+  EXPECT_EQ(line.FName, esc(0xFF));
+  EXPECT_EQ(line.FCaption, "\uE4C5\uE765" + esc(0x81) + "0" + esc(0x81) + "0€€");
+
+  WriteDrawingFile(Path("odd2.gck"), file);
+  EXPECT_EQ(Inflated(Path("odd2.gck")), content);
+  // Saving over the file it came from gives the same bytes again.
+  WriteDrawingFile(Path("odd.gck"), file);
+  EXPECT_EQ(Inflated(Path("odd.gck")), content);
+}
+
+TEST_F(DrawingFile, ASaveMeetingTextWithoutGbkFormFailsNamingTheFigureAndKeepsTheOldFile) {
+  const Bytes content = GckContent("3.1", true, true, OddStrings());
+  WriteCompressed(Path("keep.gck"), content);
+  std::ifstream in(Path("keep.gck"), std::ios::binary);
+  const Bytes before(std::istreambuf_iterator<char>(in), {});
+  in.close();
+  TTxProjectFile file;
+  ASSERT_TRUE(ReadDrawingFile(Path("keep.gck"), file).Ok);
+  TCustomFigure& line = *file.FTxProject->FTxSpaces->Docs(0)->FFigures->LayerList(0)->Figures(0);
+  line.FName = "塔吊\U0001F600";
+  std::vector<std::string> path;
+  line.GetIndexPath(path);
+  try {
+    WriteDrawingFile(Path("keep.gck"), file);
+    ADD_FAILURE() << "the save went through";
+  } catch (const EGbkError& e) {
+    EXPECT_EQ(std::string(e.what()), "图形“箭头线（塔吊\U0001F600） " + path.back() +
+                                         "”中的“\U0001F600”没有GBK编码，不能保存在图形文件中。");
+    EXPECT_EQ(e.Detail(), "U+1F600 at byte 6");
+  }
+  std::ifstream again(Path("keep.gck"), std::ios::binary);
+  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(again), {}), before);
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(FDir)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 1);  // no temporary file left behind
 }
 
 TEST_F(DrawingFile, Version20FileReadsNoScrollPositionsAndNoPageAlignment) {

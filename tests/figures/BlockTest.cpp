@@ -9,6 +9,7 @@
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
+#include "foundation/GbkCodec.h"
 
 #include <cmath>
 
@@ -110,6 +111,40 @@ TEST(Block, AFillItemIsReadAsABlockAndWrittenBack) {
   EXPECT_EQ(s.FFillItem->FHeight, 20);
   EXPECT_FALSE(s.FFillItem->FShowFrame);
   EXPECT_EQ(Written([&](TWriter& w) { s.WriteData(w); }), b.b);
+}
+
+TEST(Block, TextWithoutGbkFormFailsTheSaveNamingTheInnermostFigure) {
+  TTxFigureSet root;
+  auto block = Block({0, 0}, 10, 10);
+  auto line = Line({0, 0}, {1, 1});
+  line->FName = "1号\U0001F680";
+  TTxLine* inner = line.get();
+  block->InsertFigure(std::move(line));
+  TTxBlock* outer = block.get();
+  root.InsertFigure(std::move(block));
+  std::vector<std::string> path;
+  inner->GetIndexPath(path);
+  ASSERT_EQ(path.size(), 2u);
+  ASSERT_EQ(path[1].size(), 9u);  // "$" and 8 hexadecimal digits
+  try {
+    Written([&](TWriter& w) { root.WriteData(w); });
+    ADD_FAILURE() << "the save went through";
+  } catch (const EGbkError& e) {
+    EXPECT_EQ(e.Subject(), "箭头线（1号\U0001F680） " + path[1]);
+    EXPECT_EQ(std::string(e.what()),
+              "图形“箭头线（1号\U0001F680） " + path[1] + "”中的“\U0001F680”没有GBK编码，不能保存在图形文件中。");
+  }
+  // The block's own caption is named when the fault is its own.
+  inner->FName = "1号";
+  outer->FCaption = "\U0001F680";
+  path.clear();
+  outer->GetIndexPath(path);
+  try {
+    Written([&](TWriter& w) { root.WriteData(w); });
+    ADD_FAILURE() << "the save went through";
+  } catch (const EGbkError& e) {
+    EXPECT_EQ(e.Subject(), path[0] + " " + path[1]);
+  }
 }
 
 TEST(Block, PlacingNeedsTwoPointsAndFitsTheSmallerSide) {

@@ -1,5 +1,6 @@
 #include "TestBytes.h"
 
+#include "foundation/GbkCodec.h"
 #include "foundation/StreamError.h"
 #include "foundation/ValueStream.h"
 
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -69,7 +71,7 @@ TEST(ValueWriter, OtherValueKinds) {
 TEST(ValueWriter, TextNotRepresentableInGbkIsAnErrorNotGarbage) {
   Bytes out;
   TWriter w(out);
-  EXPECT_THROW(w.WriteString("crane \xF0\x9F\x9A\x80"), EStreamError);  // an emoji
+  EXPECT_THROW(w.WriteString("crane \xF0\x9F\x9A\x80"), EGbkError);  // an emoji
   EXPECT_THROW(w.WriteString("\xFF\xFE"), EStreamError);                 // not UTF-8 at all
 }
 
@@ -159,8 +161,104 @@ TEST(ValueReader, TruncatedOrOverlongValuesFailCleanly) {
   EXPECT_EQ(ErrorOf([] { Bytes d{1, 2}; char b[3]; TReader(d).Read(b, 3); }), fmt);
 }
 
-TEST(ValueReader, BrokenGbkIsAnErrorNotGarbage) {
-  // 0x81 starts a two-byte character whose second byte is missing.
-  Bytes d{0x06, 0x02, 'a', 0x81};
-  EXPECT_THROW(TReader(d).ReadString(), EStreamError);
+// ---- GBK strings: lossless reading, exact writing
+
+namespace {
+std::string Str(std::initializer_list<int> bytes) {
+  std::string s;
+  for (int b : bytes) s += char(b);
+  return s;
+}
+std::string Esc(int b) { return GbkByteEscape(static_cast<unsigned char>(b)); }
+std::string Decoded(std::initializer_list<int> bytes) { return GbkToUtf8(Str(bytes)); }
+}  // namespace
+
+TEST(GbkStrings, UserDefinedAreasDecodeAsCodePage936) {
+  // The corners of the three user-defined areas.
+  EXPECT_EQ(Decoded({0xAA, 0xA1}), "\uE000");
+  EXPECT_EQ(Decoded({0xAF, 0xFE}), "\uE233");
+  EXPECT_EQ(Decoded({0xF8, 0xA1}), "\uE234");
+  EXPECT_EQ(Decoded({0xFE, 0xFE}), "\uE4C5");
+  EXPECT_EQ(Decoded({0xA1, 0x40}), "\uE4C6");
+  EXPECT_EQ(Decoded({0xA7, 0xA0}), "\uE765");
+  EXPECT_EQ(Utf8ToGbk("\uE000\uE234\uE4C6"), Str({0xAA, 0xA1, 0xF8, 0xA1, 0xA1, 0x40}));
+  // As a value of a drawing.
+  Bytes d{0x06, 0x04, 0xAA, 0xA1, 0xD7, 0xFA};
+  EXPECT_EQ(TReader(d).ReadString(), "\uE000\uE810");
+}
+
+TEST(GbkStrings, WhatNothingDecodesIsKeptAsEscapes) {
+  // 0x80 is the euro sign in code page 936; D7FA is a cell GBK leaves open,
+  // which GB18030 gives a private-use character.
+  EXPECT_EQ(Decoded({0x80}), "€");
+  EXPECT_EQ(Decoded({0xD7, 0xFA}), "\uE810");
+  EXPECT_EQ(Decoded({'a', 0x81}), "a" + Esc(0x81));  // ends in a lead byte
+  EXPECT_EQ(Decoded({0xFF, 0x81, 0x20}), Esc(0xFF) + Esc(0x81) + " ");
+  EXPECT_EQ(Decoded({0x81, 0x30, 0x81, 0x30}), Esc(0x81) + "0" + Esc(0x81) + "0");  // four-byte GB18030
+  // GB18030 reads A2E3 as the euro sign, which code page 936 writes as 0x80:
+  // decoding it would lose the cell, so it stays as its bytes.
+  EXPECT_EQ(Decoded({0xA2, 0xE3}), Esc(0xA2) + Esc(0xE3));
+  // The escapes are pairs of noncharacters.
+  EXPECT_EQ(Esc(0x80), "\uFDD0\uFDE0");
+  EXPECT_EQ(Esc(0xFF), "\uFDD7\uFDEF");
+  EXPECT_EQ(Utf8ToGbk("x\uFDD7\uFDEF\uFDD0\uFDE1"), Str({'x', 0xFF, 0x81}));
+}
+
+TEST(GbkStrings, EveryTwoByteSequenceSurvivesDecodingAndEncoding) {
+  int decodedAsText = 0;
+  for (int lead = 0; lead < 256; ++lead) {
+    for (int trail = 0; trail < 256; ++trail) {
+      const std::string bytes = Str({lead, trail});
+      const std::string text = GbkToUtf8(bytes);
+      ASSERT_TRUE(HasGbkForm(text)) << lead << " " << trail;
+      ASSERT_EQ(Utf8ToGbk(text), bytes) << lead << " " << trail;
+      decodedAsText += lead >= 0x81 && text.rfind(Esc(lead), 0) != 0;
+    }
+  }
+  // GB18030 has 126 x 190 two-byte cells; only A2E3 is left to escapes.
+  EXPECT_EQ(decodedAsText, 126 * 190 - 1);
+}
+
+TEST(GbkStrings, RandomByteStringsSurviveDecodingAndEncoding) {
+  std::mt19937 rng(20240611);
+  std::uniform_int_distribution<int> len(0, 40), any(0, 255), high(0x80, 0xFF);
+  for (int n = 0; n < 20000; ++n) {
+    std::string bytes;
+    const int l = len(rng);
+    for (int i = 0; i < l; ++i) bytes += char(rng() % 4 ? high(rng) : any(rng));
+    ASSERT_EQ(Utf8ToGbk(GbkToUtf8(bytes)), bytes) << n;
+  }
+}
+
+TEST(GbkStrings, ReadingAndWritingAValueKeepsItsBytes) {
+  for (Bytes d : {Bytes{0x06, 0x02, 'a', 0x81}, Bytes{0x06, 0x03, 0x80, 0xFF, 0xFE},
+                  Bytes{0x06, 0x04, 0xAA, 0xA1, 0xA2, 0xE3}, Bytes{0x06, 0x01, 0x81}}) {
+    TReader r(d);
+    const std::string text = r.ReadString();
+    EXPECT_EQ(Written([&](TWriter& w) { w.WriteString(text); }), d);
+  }
+}
+
+TEST(GbkStrings, CharactersWithoutATwoByteFormAreRefused) {
+  // An emoji; U+30FB, which GB18030 writes only in four bytes; half an escape;
+  // an escape's first half followed by something else.
+  for (const char* text : {"crane \U0001F680", "\u30FB", "\uFDD3", "\uFDE3", "\uFDD3x"}) {
+    std::string offender;
+    EXPECT_FALSE(HasGbkForm(text, &offender)) << text;
+    EXPECT_FALSE(offender.empty()) << text;
+    EXPECT_THROW(Utf8ToGbk(text), EGbkError) << text;
+  }
+  try {
+    Utf8ToGbk("塔吊\U0001F680");
+    ADD_FAILURE();
+  } catch (const EGbkError& e) {
+    EXPECT_EQ(e.Char(), "\U0001F680");
+    EXPECT_EQ(std::string(e.what()), "“\U0001F680”没有GBK编码，不能保存在图形文件中。");
+    EXPECT_EQ(e.Detail(), "U+1F680 at byte 6");
+    EXPECT_EQ(std::string(e.NamedAs("塔吊 $00001234").what()),
+              "图形“塔吊 $00001234”中的“\U0001F680”没有GBK编码，不能保存在图形文件中。");
+  }
+  EXPECT_THROW(Utf8ToGbk("\xFF\xFE"), EGbkError);  // not UTF-8 at all
+  EXPECT_THROW(Utf8ToGbk("\xED\xA0\x80"), EGbkError);  // a surrogate
+  EXPECT_TRUE(HasGbkForm("塔吊€\uE000"));
 }
