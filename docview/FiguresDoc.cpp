@@ -3,6 +3,7 @@
 #include "docview/DocView.h"
 #include "docview/DrawView.h"
 #include "docview/Environment.h"
+#include "docview/IndexView.h"
 #include "docview/RectHelpers.h"
 #include "figures/CodeVersion.h"
 #include "foundation/NodeItems.h"
@@ -148,6 +149,15 @@ void TFiguresDoc::RemoveItem(TDocItem* Item) {
   auto* figure = dynamic_cast<TCustomFigure*>(Item);
   if (!figure) return;
   if (std::unique_ptr<TCustomFigure> gone = FFigures->RemoveFigure(figure)) FiguresFreeing({gone.get()});
+}
+
+void TFiguresDoc::FigureLayerChanged(TMyPersistent* Item) {
+  TDocument::SetModifiedFlag(true);
+  const std::vector<TDocView*> views = FViewList;
+  for (TDocView* v : views)
+    if (auto* index = dynamic_cast<TIndexView*>(v)) index->FigureLayerChanged(Item);
+  // Another layer may be hidden or drawn in another order.
+  UpdateAllViews(nullptr, 1, Item);
 }
 
 void TFiguresDoc::SelectAllItem(TMyList& List) {

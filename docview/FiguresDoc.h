@@ -40,6 +40,8 @@ public:
   void BackUp(const TMyList& Selected, TOperationVerb Mode) override;
   void Undo(TDocView* View) override;
   TTxFigureSet* GetFigures() const override { return FFigures.get(); }
+  // The index trees regroup the figure and every view repaints it.
+  void FigureLayerChanged(TMyPersistent* Item) override;
 
   // Every figure whose rectangle meets the square P +- 10 on a visible layer.
   void PointSelectItem(TPoint P, TMyList& List);
