@@ -12,6 +12,7 @@
 #include "foundation/ZLibContainer.h"
 #include "platform/Canvas.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -210,6 +211,41 @@ void TFiguresDoc::PointSelectItem(TPoint P, TMyList& List) {
   ForLayerFiguresBackwards(*FFigures, {lfVisible, lfCurrent, lfLocked}, r, [&](TCustomFigure* f) {
     if (RectsMeet(NormalisedPositionRect(f), r)) List.Add(f);
   });
+}
+
+bool TFiguresDoc::EnsurePageSize(double UserWidth, double UserHeight) {
+  TTxFigureSet& root = *FFigures;
+  auto usable = [](double V) { return std::isfinite(V) && V > 0; };
+  bool changed = false;
+  if (!usable(FScale)) {
+    FScale = 1.0;
+    changed = true;
+  }
+  if (!usable(root.FScale)) {
+    root.FScale = 1.0;
+    changed = true;
+  }
+  if (usable(root.FWidth) && usable(root.FHeight)) return changed;
+  if (!std::isfinite(root.FYd.x) || !std::isfinite(root.FYd.y)) root.FYd = Tpt{0, 0};
+  double width = usable(UserWidth) ? UserWidth / FScale : 420.0;
+  double height = usable(UserHeight) ? UserHeight / FScale : 297.0;
+  // Figures beyond the default page pull its far edges out (logical units
+  // at the drawing scale, y up).
+  const TViewState state = root.FViewState;
+  root.FViewState = vsDraw;
+  const double s = root.GetScale();
+  for (int l = 0; l < root.LayerCount(); ++l) {
+    const TTxCollectFigure& layer = *root.LayerList(l);
+    for (int i = 0; i < layer.Count(); ++i) {
+      const TRect r = NormalisedPositionRect(layer.Figures(i));
+      width = std::max(width, r.Right / s - root.FYd.x);
+      height = std::max(height, r.Bottom / s - root.FYd.y);
+    }
+  }
+  root.FViewState = state;
+  root.FWidth = width;
+  root.FHeight = height;
+  return true;
 }
 
 void TFiguresDoc::ItemMoveToBack(TDocItem* Item) {
