@@ -157,8 +157,6 @@ void TFiguresDoc::FigureLayerChanged(TMyPersistent* Item) {
   const std::vector<TDocView*> views = FViewList;
   for (TDocView* v : views)
     if (auto* index = dynamic_cast<TIndexView*>(v)) index->FigureLayerChanged(Item);
-  // Another layer may be hidden or drawn in another order.
-  UpdateAllViews(nullptr, 1, Item);
 }
 
 void TFiguresDoc::SelectAllItem(TMyList& List) {
