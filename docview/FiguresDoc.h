@@ -40,7 +40,7 @@ public:
   void BackUp(const TMyList& Selected, TOperationVerb Mode) override;
   void Undo(TDocView* View) override;
   TTxFigureSet* GetFigures() const override { return FFigures.get(); }
-  // The index trees regroup the figure and every view repaints it.
+  // The index trees regroup the figure under its new layer.
   void FigureLayerChanged(TMyPersistent* Item) override;
 
   // A page without area (as a damaged file leaves it) gets the default page
