@@ -193,18 +193,37 @@ void TDef_Tx::NewFile(const std::string& AName, double AWidth, double AHeight, d
 bool TDef_Tx::LoadFromFile(const std::string& AName) {
   FFileName = AName;
   ClearProject();
+  // The file is read whatever the window was before: reopening a drawing
+  // that was read damaged (and so saves like a new one) reads it again.
   bool complete = true;
-  if (!IsNew && FileExists(AName)) {
+  std::string error;
+  if (FileExists(AName)) {
     const TDrawingReadResult result = ReadDrawingFile(AName, *TxProjectFile1);
-    if (!result.Ok) {
-      complete = false;
-      // What was read stays; saving must ask for a name so the damaged
-      // original is not overwritten by a partial drawing.
-      IsNew = true;
-      MessageDlg("文件 " + AName + " 不能完整读取：" + result.Error +
-                     "\n已读入的部分保留；保存时请指定文件名，以免覆盖原文件。",
-                 mtWarning, mbOK);
-    }
+    complete = result.Ok;
+    error = result.Error;
+  }
+  TTxCollectTxSpace& spaces = *TxProjectFile1->FTxProject->FTxSpaces;
+  if (spaces.Count() == 0) spaces.AddObject();
+  // A page of no size would hide every figure drawn on it: a damaged read
+  // says what it was given, a file that merely held none (or no file) is
+  // given it quietly.
+  TFiguresDoc& doc = *spaces.Docs(0);
+  const bool page = doc.EnsurePageSize(SysEnvironment ? SysEnvironment->FDefaultWidth : 420.0,
+                                       SysEnvironment ? SysEnvironment->FDefaultHeight : 297.0);
+  std::string pageText;
+  if (page) {
+    char size[96];
+    std::snprintf(size, sizeof size, "%1.1f × %1.1f", doc.FFigures->FWidth * doc.FScale,
+                  doc.FFigures->FHeight * doc.FScale);
+    pageText = std::string("图纸大小未能读出，已改为 ") + size + "。";
+  }
+  // What was read stays; saving must ask for a name so the damaged
+  // original is not overwritten by a partial drawing.
+  IsNew = !complete;
+  if (!complete) {
+    MessageDlg("文件 " + AName + " 不能完整读取：" + error + "\n已读入的部分保留" + (page ? "；" + pageText : "。") +
+                   "\n保存时请指定文件名，以免覆盖原文件。",
+               mtWarning, mbOK);
   }
   ShowFirstDocument();
   return complete;

@@ -46,9 +46,11 @@ public:
   void SetTool(const TMetaClass* ItemClass);
 
   void NewFile(const std::string& AName, double AWidth, double AHeight, double AScale);
-  // Keeps what could be read. A damaged file is reported to the user and the
-  // window then saves like a new drawing, so the original is not overwritten
-  // without asking. False when the file could not be read completely.
+  // Reads the file (again, when the window already shows it) and keeps what
+  // could be read. A damaged file is reported to the user and the window
+  // then saves like a new drawing, so the original is not overwritten
+  // without asking; a page left without size gets the default one. False
+  // when the file could not be read completely.
   bool LoadFromFile(const std::string& AName);
   void LoadFromDxfFile(const std::string& AName);
   // True when the drawing was written (or nothing needed writing).

@@ -166,7 +166,8 @@ void TMainForm::ZoomPreviousExecute() {
 }
 
 void TMainForm::RefreshExecute() {
-  if (TDrawView* v = View()) v->InvalidateView();
+  // Every view of the drawing is painted afresh, the navigator included.
+  if (TDrawView* v = View()) v->Document()->UpdateAllViews(nullptr, 0, nullptr);
 }
 
 void TMainForm::ToggleToolBar(int Index) {

@@ -160,7 +160,7 @@ void TMainForm::FormCreate() {
   if (Dir_Sys.empty()) InitDirSys();
   EnvironmentComponent1 = std::make_unique<TEnvironmentComponent>();
   // A damaged file leaves the defaults.
-  LoadEnvironment(*EnvironmentComponent1, Dir_Sys);
+  LoadProgramEnvironment(*EnvironmentComponent1, Dir_Sys, UserEnvironmentFolder());
   SysEnvironment = EnvironmentComponent1->FEnvironment.get();
   FShownOrtho = SysEnvironment->FOrtho;
 }
@@ -365,7 +365,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
   }
   FClosing = true;
   // The environment file is a convenience: failing to write it must not stop the exit.
-  SaveEnvironment(*EnvironmentComponent1, Dir_Sys);
+  SaveProgramEnvironment(*EnvironmentComponent1, Dir_Sys, UserEnvironmentFolder());
   // Released without asking a second time.
   for (QMdiSubWindow* s : FMdiArea->subWindowList()) delete s;
   FIndex->hide();

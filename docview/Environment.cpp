@@ -4,8 +4,11 @@
 #include "foundation/ValueStream.h"
 #include "foundation/ZLibContainer.h"
 
+#include <QStandardPaths>
+
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 TEnvironment* SysEnvironment = nullptr;
 std::string Dir_Sys;
@@ -128,6 +131,55 @@ bool SaveEnvironment(TEnvironmentComponent& Component, const std::string& Folder
   } catch (const std::exception&) {
     return false;
   }
+}
+
+std::string UserEnvironmentFolder() {
+  // Beside the recent-file settings of the same organisation and program.
+  std::string folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString();
+  if (folder.empty()) return {};
+  if (folder.back() != '/') folder += '/';
+  return folder + "Verdaplan/Plandeck/";
+}
+
+bool FolderTakesWrites(const std::string& Folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path dir = Folder.empty() ? fs::path(".") : fs::path(Folder);
+  if (!fs::is_directory(dir, ec)) return false;
+  // access() sees read-only mounts and the user's rights, but grants root
+  // everything; a folder whose bits let nobody write is meant to stay as
+  // installed, whoever runs the program.
+  if (::access(dir.c_str(), W_OK | X_OK) != 0) return false;
+  const fs::perms p = fs::status(dir, ec).permissions();
+  if (ec) return false;
+  return (p & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) != fs::perms::none;
+}
+
+namespace {
+bool EnvironmentFileExists(const std::string& Folder) {
+  std::error_code ec;
+  return !Folder.empty() && std::filesystem::is_regular_file(Folder + EnvironmentFileName, ec);
+}
+}  // namespace
+
+bool LoadProgramEnvironment(TEnvironmentComponent& Component, const std::string& ProgramFolder,
+                            const std::string& UserFolder) {
+  bool any = LoadEnvironment(Component, ProgramFolder);
+  // A damaged user file leaves what the program's folder gave.
+  if (!UserFolder.empty() && UserFolder != ProgramFolder && LoadEnvironment(Component, UserFolder)) any = true;
+  return any;
+}
+
+std::string SaveProgramEnvironment(TEnvironmentComponent& Component, const std::string& ProgramFolder,
+                                   const std::string& UserFolder) {
+  const bool userFile = !UserFolder.empty() && UserFolder != ProgramFolder && EnvironmentFileExists(UserFolder);
+  if (!userFile && FolderTakesWrites(ProgramFolder) && SaveEnvironment(Component, ProgramFolder))
+    return ProgramFolder + EnvironmentFileName;
+  if (UserFolder.empty()) return {};
+  std::error_code ec;
+  std::filesystem::create_directories(UserFolder, ec);
+  if (SaveEnvironment(Component, UserFolder)) return UserFolder + EnvironmentFileName;
+  return {};
 }
 
 void RegisterEnvironmentClasses() {

@@ -1,5 +1,6 @@
 #pragma once
-// The user's settings, kept in Plandeck.env beside the program.
+// The user's settings, kept in Plandeck.env beside the program or, where
+// the program's folder takes no writes, in the per-user configuration folder.
 
 #include "foundation/Persistent.h"
 
@@ -62,5 +63,24 @@ inline constexpr const char* EnvironmentFileName = "Plandeck.env";
 bool LoadEnvironment(TEnvironmentComponent& Component, const std::string& Folder);
 // Writes the file atomically; returns false (and keeps the old file) on failure.
 bool SaveEnvironment(TEnvironmentComponent& Component, const std::string& Folder);
+
+// The per-user configuration folder of the program (from QStandardPaths),
+// with a trailing separator.
+std::string UserEnvironmentFolder();
+// Whether a new Plandeck.env may be written into Folder.
+bool FolderTakesWrites(const std::string& Folder);
+
+// Where the running program keeps its settings. The rule: the file in the
+// program's folder is read first, as shipped or as last written there; a
+// file in the user's folder, when there is one, is read over it, because it
+// only comes to exist when the program's folder took no writes and so holds
+// the user's later changes. Writing goes to the file that the next start
+// reads last: the user's file once it exists, else the program's folder
+// when it takes writes, else the user's folder (created then).
+bool LoadProgramEnvironment(TEnvironmentComponent& Component, const std::string& ProgramFolder,
+                            const std::string& UserFolder);
+// The path written, or "" when neither place took the file.
+std::string SaveProgramEnvironment(TEnvironmentComponent& Component, const std::string& ProgramFolder,
+                                   const std::string& UserFolder);
 
 void RegisterEnvironmentClasses();

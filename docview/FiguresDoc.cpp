@@ -3,6 +3,7 @@
 #include "docview/DocView.h"
 #include "docview/DrawView.h"
 #include "docview/Environment.h"
+#include "docview/IndexView.h"
 #include "docview/RectHelpers.h"
 #include "figures/CodeVersion.h"
 #include "foundation/NodeItems.h"
@@ -11,6 +12,7 @@
 #include "foundation/ZLibContainer.h"
 #include "platform/Canvas.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -150,6 +152,13 @@ void TFiguresDoc::RemoveItem(TDocItem* Item) {
   if (std::unique_ptr<TCustomFigure> gone = FFigures->RemoveFigure(figure)) FiguresFreeing({gone.get()});
 }
 
+void TFiguresDoc::FigureLayerChanged(TMyPersistent* Item) {
+  TDocument::SetModifiedFlag(true);
+  const std::vector<TDocView*> views = FViewList;
+  for (TDocView* v : views)
+    if (auto* index = dynamic_cast<TIndexView*>(v)) index->FigureLayerChanged(Item);
+}
+
 void TFiguresDoc::SelectAllItem(TMyList& List) {
   TTxCollectFigure* layer = FFigures->FFigures;
   for (int i = 0; i < layer->Count(); ++i) List.Add(layer->Figures(i));
@@ -200,6 +209,41 @@ void TFiguresDoc::PointSelectItem(TPoint P, TMyList& List) {
   ForLayerFiguresBackwards(*FFigures, {lfVisible, lfCurrent, lfLocked}, r, [&](TCustomFigure* f) {
     if (RectsMeet(NormalisedPositionRect(f), r)) List.Add(f);
   });
+}
+
+bool TFiguresDoc::EnsurePageSize(double UserWidth, double UserHeight) {
+  TTxFigureSet& root = *FFigures;
+  auto usable = [](double V) { return std::isfinite(V) && V > 0; };
+  bool changed = false;
+  if (!usable(FScale)) {
+    FScale = 1.0;
+    changed = true;
+  }
+  if (!usable(root.FScale)) {
+    root.FScale = 1.0;
+    changed = true;
+  }
+  if (usable(root.FWidth) && usable(root.FHeight)) return changed;
+  if (!std::isfinite(root.FYd.x) || !std::isfinite(root.FYd.y)) root.FYd = Tpt{0, 0};
+  double width = usable(UserWidth) ? UserWidth / FScale : 420.0;
+  double height = usable(UserHeight) ? UserHeight / FScale : 297.0;
+  // Figures beyond the default page pull its far edges out (logical units
+  // at the drawing scale, y up).
+  const TViewState state = root.FViewState;
+  root.FViewState = vsDraw;
+  const double s = root.GetScale();
+  for (int l = 0; l < root.LayerCount(); ++l) {
+    const TTxCollectFigure& layer = *root.LayerList(l);
+    for (int i = 0; i < layer.Count(); ++i) {
+      const TRect r = NormalisedPositionRect(layer.Figures(i));
+      width = std::max(width, r.Right / s - root.FYd.x);
+      height = std::max(height, r.Bottom / s - root.FYd.y);
+    }
+  }
+  root.FViewState = state;
+  root.FWidth = width;
+  root.FHeight = height;
+  return true;
 }
 
 void TFiguresDoc::ItemMoveToBack(TDocItem* Item) {

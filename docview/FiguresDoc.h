@@ -40,6 +40,13 @@ public:
   void BackUp(const TMyList& Selected, TOperationVerb Mode) override;
   void Undo(TDocView* View) override;
   TTxFigureSet* GetFigures() const override { return FFigures.get(); }
+  // The index trees regroup the figure under its new layer.
+  void FigureLayerChanged(TMyPersistent* Item) override;
+
+  // A page without area (as a damaged file leaves it) gets the default page
+  // of UserWidth x UserHeight user units, widened to take in the figures that
+  // were read; scales that show nothing become 1. True when anything changed.
+  bool EnsurePageSize(double UserWidth, double UserHeight);
 
   // Every figure whose rectangle meets the square P +- 10 on a visible layer.
   void PointSelectItem(TPoint P, TMyList& List);

@@ -59,6 +59,17 @@ void TIndexView::CMDelItem(TMyPersistent* Item) {
   FTreeView->ClearEmptyNode(parent);
 }
 
+void TIndexView::FigureLayerChanged(TMyPersistent* Item) {
+  auto* figure = dynamic_cast<TCustomFigure*>(Item);
+  TTxFigureSet* root = Root();
+  TCustomNodeItem* node = figure ? FTreeView->FindNodeByObject(figure) : nullptr;
+  if (!node || !root) return;
+  // Only figures of the root's own layers have layer nodes.
+  const int layer = root->GetFigureLayerIndex(figure);
+  if (layer >= root->LayerCount() || layer == FTreeView->LayerIndexOf(node)) return;
+  FTreeView->MoveFigureNode(node, layer);
+}
+
 void TIndexView::FiguresFreeing(const std::vector<TMyPersistent*>& Figures) {
   TDocView::FiguresFreeing(Figures);
   // No node may outlive its figure, whoever frees it.

@@ -22,6 +22,9 @@ public:
   void CMAddItem(TMyPersistent* Item) override;
   void CMDelItem(TMyPersistent* Item) override;
   void FiguresFreeing(const std::vector<TMyPersistent*>& Figures) override;
+  // Item was moved to another layer (a property dialog's layer chooser, a
+  // drop): its node follows it there.
+  void FigureLayerChanged(TMyPersistent* Item);
   // Both forward to the drawing view.
   void Select(TDocItem* Item, bool Add) override;
   void PositionSelectInCenter() override;

@@ -227,8 +227,11 @@ TDocView* TCustomNodeListTreeView::DocView() const {
 }
 
 void TCustomNodeListTreeView::DocumentChanged() {
-  if (TDocument* doc = FOwner.Document()) doc->SetModifiedFlag(true);
-  if (TDocView* view = DocView()) view->InvalidateView();
+  if (TDocument* doc = FOwner.Document()) {
+    doc->SetModifiedFlag(true);
+    // Every picture of the document, the navigator's too, shows layer states.
+    doc->UpdateAllViews(nullptr, 0, nullptr);
+  }
   FModel->TopRowsChanged();
 }
 
@@ -382,11 +385,8 @@ void TCustomNodeListTreeView::EditFigure() {
   if (!node || !root || LevelOf(node) != nlFigure) return;
   auto* figure = dynamic_cast<TCustomFigure*>(node->FData);
   if (!figure) return;
-  const int from = root->GetFigureLayerIndex(figure);
+  // A layer chosen in the dialog moves the node through the document's notice.
   figure->EditProperties(DocView());
-  // The dialog's layer chooser may have moved the figure.
-  const int to = root->GetFigureLayerIndex(figure);
-  if (to != from && to < root->LayerCount()) MoveFigureNode(node, to);
   if (TDocument* doc = FOwner.Document()) doc->SetModifiedFlag(true);
 }
 
@@ -519,9 +519,11 @@ void TCustomNodeListTreeView::MyDragDrop(TCustomNodeItem* Source, TCustomNodeIte
       // Bottom to top, each put on top: the figures keep their order.
       std::vector<TCustomNodeItem*> children;
       for (const auto& child : Source->FList->FList) children.push_back(child.get());
+      // Each node moves before its figure, so the document's notice of the
+      // new layer finds it already there.
       for (TCustomNodeItem* child : children) {
-        exchange(child);
         FModel->MoveUnder(child, kind);
+        exchange(child);
       }
       ClearEmptyNode(Source);
       SetCurrentNode(kind);
@@ -529,8 +531,8 @@ void TCustomNodeListTreeView::MyDragDrop(TCustomNodeItem* Source, TCustomNodeIte
       break;
     }
     default:
-      exchange(Source);
       MoveFigureNode(Source, to);
+      exchange(Source);
       break;
   }
   DocumentChanged();

@@ -96,6 +96,9 @@ public:
   void DropNodesOf(const std::vector<TMyPersistent*>& Objects);
   // The property dialog of the current figure node.
   void EditFigure();
+  // Node goes under the kind node of its kind in layer ToLayer (made when
+  // missing); the kind node it leaves is removed when emptied.
+  void MoveFigureNode(TCustomNodeItem* Node, int ToLayer);
 
   // Levels, layers and kinds.
   int LevelOf(const TCustomNodeItem* Node) const;
@@ -147,7 +150,6 @@ private:
   QAction* MenuItem(const char* Name) const;
   bool AcceptDrag(const QDropEvent& Event);
   void MoveLayer(int From, int To);
-  void MoveFigureNode(TCustomNodeItem* Node, int ToLayer);
 
   TDocView& FOwner;
   std::unique_ptr<TNodeListModel> FModel;

@@ -54,6 +54,8 @@ public:
   // Sent just before the figures are freed: selections, index trees and any
   // other view state must drop every pointer to them.
   virtual void FiguresFreeing(const std::vector<TMyPersistent*>& Figures) = 0;
+  // Item now lies in another layer of its set (index trees regroup it).
+  virtual void FigureLayerChanged(TMyPersistent* Item) { (void)Item; }
 };
 
 // Normalises Rect in place (Left <= Right, Top <= Bottom), then moves every

@@ -440,6 +440,7 @@ void TCustomFigureSet::ExchangeFigureLayer(TCustomFigure* Figure, int FromIndex,
   if (!item) return;
   Figure->OnAfterEditProperties(nullptr);
   to->Insert(0, std::move(item));
+  if (FDocument) FDocument->FigureLayerChanged(Figure);
 }
 
 void TCustomFigureSet::SetFigures(const TTxCollectFigure& List) {

@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class DialogTest : public ::testing::Test {
 protected:
@@ -30,3 +34,11 @@ protected:
   TFiguresDoc doc;
   std::unique_ptr<TDrawView> view;
 };
+
+// Damaged drawings made from good ones: the file's content is inflated,
+// changed by Damage and packed again as the program packs it.
+using TContentBytes = std::vector<unsigned char>;
+void WriteDamagedCopy(const std::string& From, const std::string& To,
+                      const std::function<void(TContentBytes&)>& Damage);
+// Damage that cuts the last N bytes of the content.
+std::function<void(TContentBytes&)> CutTail(std::size_t N);

@@ -26,6 +26,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -322,6 +323,94 @@ TEST_F(DrawingWindowTest, DamagedDrawingWarnsKeepsWhatWasReadAndSaveAsksForAName
   EXPECT_FALSE(opened.SaveFile());
   EXPECT_EQ(files.Asked().size(), 1u);
   EXPECT_EQ(ReadBytes(Path("damaged.GCK")), damaged);
+}
+
+TEST_F(DrawingWindowTest, ReopeningADrawingReadDamagedReadsItAgain) {
+  auto w = NewWindow();
+  for (int i = 0; i < 6; ++i) AddLine(*w, {10.0 * i, 0}, {10.0 * i, 50});
+  SaveNewAs(*w, Path("good"));
+  WriteDamagedCopy(Path("good.GCK"), Path("damaged.GCK"), CutTail(300));
+
+  TDef_Tx opened(host);
+  TScriptedMessageAnswers answers({mrOk, mrOk});
+  EXPECT_FALSE(opened.LoadFromFile(Path("damaged.GCK")));
+  const int kept = FigureCount(opened);
+  ASSERT_GE(kept, 1);
+  ASSERT_TRUE(opened.IsNew);
+  // The window now saves like a new one; reading the file again still reads it.
+  EXPECT_FALSE(opened.LoadFromFile(Path("damaged.GCK")));
+  EXPECT_EQ(FigureCount(opened), kept);
+  EXPECT_EQ(answers.Asked().size(), 2u);
+  EXPECT_TRUE(opened.IsNew);
+
+  // Mended meanwhile, it reads whole and is the window's own file again.
+  fs::copy_file(Path("good.GCK"), Path("damaged.GCK"), fs::copy_options::overwrite_existing);
+  EXPECT_TRUE(opened.LoadFromFile(Path("damaged.GCK")));
+  EXPECT_EQ(FigureCount(opened), 6);
+  EXPECT_FALSE(opened.IsNew);
+  EXPECT_EQ(answers.Asked().size(), 2u);
+}
+
+TEST_F(DrawingWindowTest, ADrawingDamagedBeforeItsPageGetsTheDefaultPageAndSaysSo) {
+  auto w = NewWindow();
+  AddLine(*w, {10, 0}, {10, 50});
+  SaveNewAs(*w, Path("good"));
+  // Cut inside the document's own values, before the drawing root's.
+  WriteDamagedCopy(Path("good.GCK"), Path("damaged.GCK"), [](TContentBytes& C) {
+    const std::string doc = "TFiguresDoc";
+    const auto at = std::search(C.begin(), C.end(), doc.begin(), doc.end());
+    ASSERT_NE(at, C.end());
+    C.resize(static_cast<std::size_t>(at - C.begin()) + doc.size() + 4);
+  });
+  env.FDefaultWidth = 420;
+  env.FDefaultHeight = 297;
+
+  TDef_Tx opened(host);
+  opened.resize(500, 400);
+  TScriptedMessageAnswers answers({mrOk});
+  EXPECT_FALSE(opened.LoadFromFile(Path("damaged.GCK")));
+  ASSERT_EQ(answers.Asked().size(), 1u);
+  EXPECT_EQ(answers.Asked()[0].Type, mtWarning);
+  EXPECT_TRUE(Contains(answers.Asked()[0].Text, "图纸大小未能读出，已改为 420.0 × 297.0"));
+  const TTxFigureSet& root = *opened.Document()->FFigures;
+  EXPECT_EQ(root.FWidth, 420);
+  EXPECT_EQ(root.FHeight, 297);
+  EXPECT_GT(root.GetScale(), 0);
+  // The view has a page to draw on.
+  const TSize size = opened.DrawView().GetDocumentDevSize();
+  EXPECT_GT(size.cx, 0);
+  EXPECT_GT(size.cy, 0);
+}
+
+TEST_F(DrawingWindowTest, ADamagedPageTakesInTheFiguresThatWereRead) {
+  auto w = NewWindow();
+  for (int i = 0; i < 5; ++i) AddLine(*w, {10.0 * i, 0}, {10.0 * i, 50});
+  // Added last, so saved first and read before the damage.
+  AddLine(*w, {10, 20}, {600, 350});
+  SaveNewAs(*w, Path("good"));
+  WriteDamagedCopy(Path("good.GCK"), Path("damaged.GCK"), [](TContentBytes& C) {
+    // The page width 400.0 (an extended float after its tag) made negative,
+    // and the tail cut.
+    const TContentBytes width{0x05, 0, 0, 0, 0, 0, 0, 0, 0xC8, 0x07, 0x40};
+    const auto at = std::search(C.begin(), C.end(), width.begin(), width.end());
+    ASSERT_NE(at, C.end());
+    *(at + 10) = 0xC0;
+    C.resize(C.size() - 300);
+  });
+
+  TDef_Tx opened(host);
+  TScriptedMessageAnswers answers({mrOk});
+  EXPECT_FALSE(opened.LoadFromFile(Path("damaged.GCK")));
+  ASSERT_GE(FigureCount(opened), 1);
+  const TTxFigureSet& root = *opened.Document()->FFigures;
+  EXPECT_GE(root.FWidth, 600);
+  EXPECT_LT(root.FWidth, 610);
+  EXPECT_GE(root.FHeight, 350);
+  EXPECT_LT(root.FHeight, 360);
+  ASSERT_EQ(answers.Asked().size(), 1u);
+  char size[64];
+  std::snprintf(size, sizeof size, "%1.1f × %1.1f", root.FWidth, root.FHeight);
+  EXPECT_TRUE(Contains(answers.Asked()[0].Text, size)) << answers.Asked()[0].Text;
 }
 
 TEST_F(DrawingWindowTest, AMissingFileGivesAnEmptyDrawingWithoutAQuestion) {

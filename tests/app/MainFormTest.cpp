@@ -3,10 +3,13 @@
 // command tables, and one whole session from drawing a line to reading it
 // back.
 
+#include "AppTestSupport.h"
+
 #include "app/Actions.h"
 #include "app/MainForm.h"
 #include "app/ScreenCapture.h"
 #include "app/ToolWindows.h"
+#include "docview/ArialView.h"
 #include "docview/Environment.h"
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
@@ -184,6 +187,38 @@ TEST_F(MainFormTest, OpeningANameDifferingOnlyInCaseFindsTheOpenWindow) {
   auto* line = dynamic_cast<TTxLine*>(Figures(*first).at(0));
   ASSERT_TRUE(line);
   EXPECT_DOUBLE_EQ(line->FQd.x, 10);
+}
+
+TEST_F(MainFormTest, ReopeningADrawingReadDamagedAnsweredYesReadsItAgain) {
+  {
+    TTxProjectFile file;
+    auto doc = std::make_unique<TFiguresDoc>();
+    for (int i = 0; i < 6; ++i) {
+      auto line = std::make_unique<TTxLine>();
+      line->FQd = {10.0 * i, 0};
+      line->FZd = {10.0 * i, 50};
+      doc->FFigures->FFigures->Add(std::move(line));
+    }
+    file.FTxProject->FTxSpaces->Add(std::move(doc));
+    WriteDrawingFile(Path("good.GCK"), file);
+  }
+  const std::string damaged = Path("damaged.GCK");
+  WriteDamagedCopy(Path("good.GCK"), damaged, CutTail(300));
+  std::size_t kept = 0;
+  {
+    TScopedMessageAnswer ok(mrOk);
+    ASSERT_TRUE(form->OpenFile(damaged));
+    ASSERT_EQ(ok.Asked().size(), 1u);
+    kept = Figures(*form->ActiveDrawing()).size();
+    ASSERT_GE(kept, 1u);
+  }
+  TScopedMessageAnswer yes(mrYes);
+  EXPECT_TRUE(form->OpenFile(damaged));
+  ASSERT_EQ(yes.Asked().size(), 2u);
+  EXPECT_EQ(yes.Asked()[0].Text, "文件 " + damaged + " 已经打开,需要重新打开该文件吗？");
+  EXPECT_EQ(yes.Asked()[1].Type, mtWarning);
+  ASSERT_EQ(form->Drawings().size(), 1u);
+  EXPECT_EQ(Figures(*form->Drawings()[0]).size(), kept);
 }
 
 TEST_F(MainFormTest, DroppingAGckAndATxtFileOpensOnlyTheGck) {
@@ -566,6 +601,70 @@ TEST_F(MainFormTest, IndexAndNavigatorWindowsShowTheActiveDrawing) {
   const int layers = second->Document()->FFigures->LayerCount();
   form->IndexWindow().Button(0)->trigger();
   EXPECT_EQ(second->Document()->FFigures->LayerCount(), layers + 1);
+}
+
+TEST_F(MainFormTest, RefreshPaintsTheNavigatorAfreshToo) {
+  TDef_Tx* tx = NewDrawing();
+  Trigger("A_Arial");
+  TTxFigureSet& root = *tx->Document()->FFigures;
+  std::string name;
+  root.AddLayer(name);
+  auto line = std::make_unique<TTxLine>();
+  TTxLine* raw = line.get();
+  line->FQd = {20, 20};
+  line->FZd = {300, 200};
+  line->FPen.Color = RGB(0, 255, 0);
+  line->FPen.Width = 3;
+  tx->Document()->Add(std::move(line), TPoint{0, 0}, nullptr);
+  root.ExchangeFigureLayer(raw, 0, 1);
+  TArialView& arial = form->ArialWindow().ArialView();
+  auto green = [&arial] {
+    QApplication::processEvents();
+    const QImage img = arial.viewport()->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if ((img.pixel(x, y) & 0xFFFFFF) == 0x00FF00) ++n;
+    return n;
+  };
+  arial.InvalidateView();
+  ASSERT_GT(green(), 0);
+  // The layer hidden behind the views' backs: F5 shows the drawing as it is.
+  ASSERT_TRUE(root.SetLayerVisible(1, false));
+  Trigger("mi_ViewRefresh");
+  EXPECT_EQ(green(), 0);
+}
+
+// ---- where the settings are kept
+
+TEST_F(MainFormTest, SettingsChangedWithAReadOnlyProgramFolderSurviveARestart) {
+  QTemporaryDir config;
+  ASSERT_TRUE(config.isValid());
+  const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+  namespace fs = std::filesystem;
+  const fs::path program = Path("program");
+  fs::create_directories(program);
+  fs::permissions(program, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const std::string userFile = config.path().toStdString() + "/Verdaplan/Plandeck/Plandeck.env";
+
+  form.reset();
+  Dir_Sys = program.string() + "/";
+  form = std::make_unique<TMainForm>();
+  SysEnvironment->FUndoCount = 9;
+  SysEnvironment->FCaptureBj = 14;
+  EXPECT_TRUE(form->close());
+  EXPECT_FALSE(fs::exists(program / "Plandeck.env"));
+  EXPECT_TRUE(fs::exists(userFile));
+
+  form.reset();
+  form = std::make_unique<TMainForm>();
+  EXPECT_EQ(SysEnvironment->FUndoCount, 9);
+  EXPECT_EQ(SysEnvironment->FCaptureBj, 14);
+
+  fs::permissions(program, fs::perms::owner_all, fs::perm_options::add);
+  qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 // ---- a whole session

@@ -4,6 +4,7 @@
 #include "foundation/ComponentImage.h"
 #include "foundation/ZLibContainer.h"
 
+#include <QByteArray>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -158,4 +159,102 @@ TEST_F(Environment, FailedSaveKeepsTheOldFile) {
   TEnvironmentComponent env;
   EXPECT_FALSE(SaveEnvironment(env, Folder() + "missing/"));
   EXPECT_FALSE(fs::exists(Folder() + "missing"));
+}
+
+// ---- where the settings live
+
+namespace {
+
+Bytes FileBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+// A program folder as installed: a shipped Plandeck.env and no write bits.
+class InstalledEnvironment : public Environment {
+protected:
+  void SetUp() override {
+    Environment::SetUp();
+    fs::create_directories(FDir / "program");
+    shipped = DefaultValues();
+    shipped[32] = 12;  // capture radius
+    WriteCompressed(Program() + "Plandeck.env", EnvFileContent(shipped));
+    shippedFile = FileBytes(Program() + "Plandeck.env");
+    fs::permissions(FDir / "program", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  }
+  void TearDown() override {
+    fs::permissions(FDir / "program", fs::perms::owner_all, fs::perm_options::add);
+    Environment::TearDown();
+  }
+  std::string Program() const { return Folder() + "program/"; }
+  std::string User() const { return Folder() + "config/Verdaplan/Plandeck/"; }
+
+  Bytes shipped;
+  Bytes shippedFile;
+};
+
+}  // namespace
+
+TEST_F(InstalledEnvironment, AFolderWithoutWriteBitsTakesNoWritesWhoeverRuns) {
+  EXPECT_FALSE(FolderTakesWrites(Program()));
+  EXPECT_TRUE(FolderTakesWrites(Folder()));
+  EXPECT_FALSE(FolderTakesWrites(Folder() + "absent/"));
+}
+
+TEST_F(InstalledEnvironment, ChangedSettingsGoToTheUserFolderAndWinTheNextStart) {
+  TEnvironmentComponent first;
+  ASSERT_TRUE(LoadProgramEnvironment(first, Program(), User()));
+  EXPECT_EQ(first.FEnvironment->FCaptureBj, 12);
+  first.FEnvironment->FUndoCount = 9;
+  EXPECT_EQ(SaveProgramEnvironment(first, Program(), User()), User() + "Plandeck.env");
+  // The shipped file is left exactly as installed; the user's holds the
+  // same layout of bytes with the change.
+  EXPECT_EQ(FileBytes(Program() + "Plandeck.env"), shippedFile);
+  Bytes changed = shipped;
+  changed[47] = 9;
+  EXPECT_EQ(InflatedFile(User() + "Plandeck.env"), EnvFileContent(changed));
+
+  TEnvironmentComponent second;
+  ASSERT_TRUE(LoadProgramEnvironment(second, Program(), User()));
+  EXPECT_EQ(second.FEnvironment->FUndoCount, 9);
+  EXPECT_EQ(second.FEnvironment->FCaptureBj, 12);
+
+  // Even once the program's folder takes writes again, the user's file is
+  // the one read last, so it stays the one written.
+  fs::permissions(FDir / "program", fs::perms::owner_all, fs::perm_options::add);
+  second.FEnvironment->FUndoCount = 3;
+  EXPECT_EQ(SaveProgramEnvironment(second, Program(), User()), User() + "Plandeck.env");
+  EXPECT_EQ(FileBytes(Program() + "Plandeck.env"), shippedFile);
+  TEnvironmentComponent third;
+  ASSERT_TRUE(LoadProgramEnvironment(third, Program(), User()));
+  EXPECT_EQ(third.FEnvironment->FUndoCount, 3);
+}
+
+TEST_F(InstalledEnvironment, AWritableProgramFolderKeepsTheFileBesideTheProgram) {
+  fs::permissions(FDir / "program", fs::perms::owner_all, fs::perm_options::add);
+  TEnvironmentComponent env;
+  ASSERT_TRUE(LoadProgramEnvironment(env, Program(), User()));
+  env.FEnvironment->FUndoCount = 9;
+  EXPECT_EQ(SaveProgramEnvironment(env, Program(), User()), Program() + "Plandeck.env");
+  EXPECT_FALSE(fs::exists(User()));
+  Bytes changed = shipped;
+  changed[47] = 9;
+  EXPECT_EQ(InflatedFile(Program() + "Plandeck.env"), EnvFileContent(changed));
+}
+
+TEST_F(InstalledEnvironment, ADamagedUserFileLeavesTheShippedSettings) {
+  fs::create_directories(User());
+  std::ofstream(User() + "Plandeck.env") << "not a settings file";
+  TEnvironmentComponent env;
+  EXPECT_TRUE(LoadProgramEnvironment(env, Program(), User()));
+  EXPECT_EQ(env.FEnvironment->FCaptureBj, 12);
+  EXPECT_EQ(env.FEnvironment->FUndoCount, 5);
+}
+
+TEST_F(Environment, TheUserFolderIsTheProgramsOwnUnderTheConfigurationHome) {
+  const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(FDir.string()));
+  EXPECT_EQ(UserEnvironmentFolder(), FDir.string() + "/Verdaplan/Plandeck/");
+  qputenv("XDG_CONFIG_HOME", old);
 }

@@ -4,6 +4,7 @@
 
 #include "DocViewTestSupport.h"
 
+#include "docview/ArialView.h"
 #include "docview/Environment.h"
 #include "docview/IndexView.h"
 #include "foundation/NodeItems.h"
@@ -204,6 +205,23 @@ TEST_F(IndexTree, DroppingAFigureOnAnotherLayerMovesItThereAndMarksTheDocument) 
   EXPECT_EQ(resets, 0);
 }
 
+TEST_F(IndexTree, AFigureMovedToAnotherLayerByItsDialogTakesItsNodeAlong) {
+  // What the layer chooser of every property dialog does.
+  TCustomNodeItem* na = Node(a);
+  doc.SetModifiedFlag(false);
+  doc.FFigures->ExchangeFigureLayer(a, 0, 1);
+  EXPECT_EQ(Node(a), na);
+  EXPECT_EQ(Tree().LayerIndexOf(na), 1);
+  EXPECT_EQ(Describe(Model()), Fresh());
+  EXPECT_TRUE(doc.GetModifiedFlag());
+  // And back: the kind node it left in layer 2 goes.
+  doc.FFigures->ExchangeFigureLayer(a, 1, 0);
+  EXPECT_EQ(Tree().LayerIndexOf(Node(a)), 0);
+  EXPECT_EQ(Model().rowCount(Model().index(1, 0)), 0);
+  EXPECT_EQ(Describe(Model()), Fresh());
+  EXPECT_EQ(resets, 0);
+}
+
 TEST_F(IndexTree, DroppingAKindMergesItIntoTheTargetLayersKind) {
   Tree().MyDragDrop(Node(a), Layer(1));
   doc.SetModifiedFlag(false);
@@ -359,4 +377,26 @@ TEST_F(IndexTree, PopUpMenuShowsWhatTheNodeAllowsWithTheLayerState) {
   Tree().OnPopMenuClick(item("pI_CurLayer"));
   EXPECT_EQ(LayerFlag(doc.FFigures->FLayers[1].Entry), lfCurrent);
   EXPECT_EQ(LayerFlag(doc.FFigures->FLayers[0].Entry), lfVisible);
+}
+
+TEST_F(IndexTree, HidingALayerRepaintsTheNavigatorToo) {
+  TTestBox* g = doc.AddBox({150, 100}, {250, 180}, RGB(0, 200, 0));
+  doc.FFigures->ExchangeFigureLayer(g, 0, 1);
+  TArialView arial;
+  ShowView(arial, 150, 100);
+  arial.SetDocument(&doc);
+  const QRect all(0, 0, 150, 100);
+  const QRgb green = qRgb(0, 200, 0);
+  ASSERT_GT(CountColour(Grab(arial), all, green), 0);
+
+  QMenu& menu = *Tree().ActPopMenu();
+  Tree().SetCurrentNode(Layer(1));
+  Tree().OnPopMenuPopup();
+  Tree().OnPopMenuClick(menu.findChild<QAction*>("pI_Show"));
+  ASSERT_EQ(LayerFlag(doc.FFigures->FLayers[1].Entry), lfHidden);
+  EXPECT_EQ(CountColour(Grab(arial), all, green), 0);
+
+  Tree().OnPopMenuPopup();
+  Tree().OnPopMenuClick(menu.findChild<QAction*>("pI_Show"));
+  EXPECT_GT(CountColour(Grab(arial), all, green), 0);
 }

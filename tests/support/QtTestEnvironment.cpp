@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 
 TQtTestEnvironment::TQtTestEnvironment(TKind Kind, std::function<void()> AfterStart)
     : FKind(Kind), FAfterStart(std::move(AfterStart)) {}
@@ -19,6 +20,10 @@ void TQtTestEnvironment::SetUp() {
     QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
   }
+  // Settings the program keeps per user go to a scratch folder, never into
+  // the real user's configuration.
+  FConfigDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/plandeck-test-config-XXXXXX");
+  qputenv("XDG_CONFIG_HOME", FConfigDir->path().toLocal8Bit());
   if (FKind == TKind::Widgets)
     FApp = std::make_unique<QApplication>(FArgc, FArgv);
   else
@@ -27,4 +32,7 @@ void TQtTestEnvironment::SetUp() {
   if (FAfterStart) FAfterStart();
 }
 
-void TQtTestEnvironment::TearDown() { FApp.reset(); }
+void TQtTestEnvironment::TearDown() {
+  FApp.reset();
+  FConfigDir.reset();
+}

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QGuiApplication;
+class QTemporaryDir;
 
 class TQtTestEnvironment : public ::testing::Environment {
 public:
@@ -24,4 +25,5 @@ private:
   char FName[16] = "plandeck_tests";
   char* FArgv[2] = {FName, nullptr};
   std::unique_ptr<QGuiApplication> FApp;
+  std::unique_ptr<QTemporaryDir> FConfigDir;  // XDG_CONFIG_HOME of the run
 };
