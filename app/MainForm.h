@@ -181,6 +181,7 @@ private:
   bool FInIdle = false;
   bool FShownOrtho = false;
   bool FClosing = false;
+  bool FToldBitmapPicture = false;  // a picture kept as a bitmap was explained once
 };
 
 extern TMainForm* MainForm;
