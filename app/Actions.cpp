@@ -441,11 +441,29 @@ bool Draw(QPainter& p, std::string_view n) {
 
 }  // namespace
 
+QPixmap GreyedIcon(const QPixmap& Picture) {
+  QImage image = Picture.toImage().convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      // Any ink becomes a light grey, at under half its strength.
+      const int g = 150 + qGray(row[x]) * 70 / 255;
+      row[x] = qRgba(g, g, g, qAlpha(row[x]) * 2 / 5);
+    }
+  }
+  return QPixmap::fromImage(image);
+}
+
 QIcon ActionIcon(std::string_view Name) {
   QPixmap pm = Blank();
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   const bool drawn = Draw(p, Name);
   p.end();
-  return drawn ? QIcon(pm) : QIcon();
+  if (!drawn) return QIcon();
+  // The style's own disabled picture keeps most of the colour: a disabled
+  // button is hard to tell from an enabled one.
+  QIcon icon(pm);
+  icon.addPixmap(GreyedIcon(pm), QIcon::Disabled);
+  return icon;
 }

@@ -67,4 +67,7 @@ const std::vector<TToolBarDef>& ToolBarLayout();
 const char* ToolBarHint(std::string_view Name);
 
 // A small picture drawn for the command; null icon when text fits better.
+// Its disabled form is GreyedIcon of it.
 QIcon ActionIcon(std::string_view Name);
+// A disabled button's picture: the ink light grey and faint, unmistakably off.
+QPixmap GreyedIcon(const QPixmap& Picture);

@@ -282,7 +282,7 @@ void TMainForm::ScannerExecute() {
 
 void TMainForm::PictureExecute() {
   if (!View()) return;
-  if (ChoosePendingPicture()) SelectPictureTool();
+  if (ChoosePendingPicture(&FToldBitmapPicture)) SelectPictureTool();
 }
 
 void TMainForm::SelectPictureTool() {

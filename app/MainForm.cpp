@@ -85,7 +85,23 @@ void TMainStatusBar::UpdatePanelWidths() {
   if (w0 == FWidth[0] && w1 == FWidth[1]) return;
   FWidth[0] = w0;
   FWidth[1] = w1;
+  PlacePanelWidget();
   update();
+}
+
+void TMainStatusBar::SetPanelWidget(QWidget* Widget) {
+  FPanelWidget = Widget;
+  PlacePanelWidget();
+}
+
+void TMainStatusBar::PlacePanelWidget() {
+  if (FPanelWidget) FPanelWidget->setGeometry(2, 2, std::max(0, FWidth[0] - 5), std::max(0, height() - 4));
+}
+
+void TMainStatusBar::resizeEvent(QResizeEvent* Event) {
+  QStatusBar::resizeEvent(Event);
+  UpdatePanelWidths();
+  PlacePanelWidget();
 }
 
 QColor TMainStatusBar::OrthoColor() const {
@@ -129,6 +145,8 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   setCentralWidget(FMdiArea);
   FStatusBar = new TMainStatusBar(this);
   setStatusBar(FStatusBar);
+  FPointEntry = new TPointEntryBox(FStatusBar);
+  FStatusBar->SetPanelWidget(FPointEntry);
   FormCreate();
   BuildActions();
   BuildMenus();
@@ -389,6 +407,7 @@ void TMainForm::dropEvent(QDropEvent* Event) {
 
 TDef_Tx* TMainForm::CreateDrawing(const std::string& AName) {
   auto* tx = new TDef_Tx(Host());
+  tx->DrawView().SetPointEntry(FPointEntry);
   tx->setWindowTitle(Q(AName));
   QMdiSubWindow* s = FMdiArea->addSubWindow(tx);
   s->setAttribute(Qt::WA_DeleteOnClose);

@@ -38,14 +38,20 @@ public:
   int PanelWidth(int Index) const { return FWidth[Index]; }
   // The colour "正交" is drawn in now.
   QColor OrthoColor() const;
+  // A widget laid over panel 0 while it is shown (the typed-point entry).
+  void SetPanelWidget(QWidget* Widget);
 
 protected:
   void paintEvent(QPaintEvent* Event) override;
   void mouseDoubleClickEvent(QMouseEvent* Event) override;
 
 private:
+  void resizeEvent(QResizeEvent* Event) override;
+  void PlacePanelWidget();
+
   QString FText[2];
   int FWidth[2] = {0, 0};
+  QWidget* FPanelWidget = nullptr;
 };
 
 class TMainForm : public QMainWindow {
@@ -62,6 +68,8 @@ public:
   std::vector<TDef_Tx*> Drawings() const;
   QMdiArea& MdiArea() const { return *FMdiArea; }
   TMainStatusBar& StatusBar() const { return *FStatusBar; }
+  // The typed-point entry every drawing view opens in the status bar.
+  TPointEntryBox& PointEntry() const { return *FPointEntry; }
   TfDef_Inh& IndexWindow() const { return *FIndex; }
   TArial& ArialWindow() const { return *FArial; }
   TAboutBox& AboutBox() const { return *FAbout; }
@@ -167,6 +175,7 @@ private:
   std::unique_ptr<TEnvironmentComponent> EnvironmentComponent1;
   QMdiArea* FMdiArea = nullptr;
   TMainStatusBar* FStatusBar = nullptr;
+  TPointEntryBox* FPointEntry = nullptr;
   std::map<std::string, QAction*, std::less<>> FActions;
   std::vector<QMenu*> FTopMenus;
   QToolBar* FToolBars[4] = {nullptr, nullptr, nullptr, nullptr};
@@ -181,6 +190,7 @@ private:
   bool FInIdle = false;
   bool FShownOrtho = false;
   bool FClosing = false;
+  bool FToldBitmapPicture = false;  // a picture kept as a bitmap was explained once
 };
 
 extern TMainForm* MainForm;

@@ -1,6 +1,7 @@
 #include "app/PictureDialog.h"
 
 #include "platform/FileDialog.h"
+#include "platform/Graphic.h"
 #include "platform/ImageFiles.h"
 #include "platform/System.h"
 
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 const char* const kPictureOpenFilter =
     "All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
@@ -94,23 +96,51 @@ void TP_Picture::SaveImage() {
 
 bool EditPictureProperties(TDocView& View, TCustomTxPicture& Picture) { return TP_Picture(View, Picture).Execute(); }
 
-bool LoadPendingPicture(const std::string& FileName) {
+std::string PictureOpenFilter() {
+  std::string filter = kPictureOpenFilter;
+  const std::vector<std::string> extra = ConvertedPictureExtensions();
+  if (extra.empty()) return filter;
+  std::string patterns, entries;
+  for (const std::string& e : extra) {
+    patterns += ";*." + e;
+    std::string upper = e;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    entries += "|" + upper + "图片 (*." + e + ")|*." + e;
+  }
+  // The first entry takes every kind: its caption's list and its patterns.
+  const auto close = filter.find(')');
+  const auto bar = filter.find('|');
+  const auto next = filter.find('|', bar + 1);
+  if (close == std::string::npos || bar == std::string::npos || close > bar || next == std::string::npos)
+    return filter + entries;
+  filter.insert(next, patterns);
+  filter.insert(close, patterns);
+  return filter + entries;
+}
+
+bool LoadPendingPicture(const std::string& FileName, bool* Told) {
   auto picture = std::make_unique<TPicture>();
+  bool converted = false;
   try {
-    picture->LoadFromFile(FileName);
+    converted = picture->LoadFromFile(FileName);
   } catch (const EGraphicError&) {
     MessageDlg("无法打开图片文件 " + FileName + "！", mtError, mbOK);
     return false;
   }
   MyPicture = std::move(picture);
+  if (converted && !(Told && *Told)) {
+    MessageDlg("图形文件只保存位图、图标、图元文件、JPEG 和 GIF 五种图片，这张图片将作为位图保存。", mtInformation,
+               mbOK);
+    if (Told) *Told = true;
+  }
   return true;
 }
 
-bool ChoosePendingPicture() {
+bool ChoosePendingPicture(bool* Told) {
   TFileDialogRequest request;
   request.Caption = "打开";
-  request.Filter = kPictureOpenFilter;
+  request.Filter = PictureOpenFilter();
   const TFileDialogAnswer answer = RunFileDialog(request);
   if (!answer.Ok || answer.FileName.empty()) return false;
-  return LoadPendingPicture(answer.FileName);
+  return LoadPendingPicture(answer.FileName, Told);
 }

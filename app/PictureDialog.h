@@ -30,8 +30,14 @@ private:
 
 bool EditPictureProperties(TDocView& View, TCustomTxPicture& Picture);
 
+// The picture-open dialog's filter: kPictureOpenFilter with the formats
+// Qt's image readers add (ConvertedPictureExtensions), which insert as bitmaps.
+std::string PictureOpenFilter();
+
 // Loads FileName into MyPicture (by its extension); a file that cannot be
 // loaded is named in a message and leaves MyPicture as it was. True when loaded.
-bool LoadPendingPicture(const std::string& FileName);
+// A picture of a kind the drawing format lacks is kept as a bitmap, which the
+// user is told unless *Told says so already (it is set then).
+bool LoadPendingPicture(const std::string& FileName, bool* Told = nullptr);
 // The picture-open dialog, then LoadPendingPicture; true when a picture is pending.
-bool ChoosePendingPicture();
+bool ChoosePendingPicture(bool* Told = nullptr);

@@ -7,6 +7,7 @@
 #include "figures/FigureSet.h"
 #include "figures/SheetMapping.h"
 #include "platform/Bitmap.h"
+#include "platform/Graphic.h"
 #include "platform/QtCanvas.h"
 #include "platform/System.h"
 
@@ -94,6 +95,10 @@ void TDocView::SetDocument(TDocument* Document) {
       ReleaseCapture();
     }
     FDocument->RemoveView(this);
+    FPanning = false;
+    FLastLocalPoint.reset();
+    FLastDrawClass = nullptr;
+    FRepeatItem.reset();
     FSelection.Clear();
     FTempList.Clear();
     FCopyClones.Clear();
@@ -486,6 +491,7 @@ void TDocView::SetOperation(TOperationMode Mode) {
   else
     SetDrawShape(&TDocItem::StaticClass());
   FOperation = Mode;
+  if (Mode == omAdd) NoteDrawingCommand();
   switch (Mode) {
     case omNormal: SetCursorIndex(crDefaultArrow); break;
     case omMove:
@@ -626,17 +632,54 @@ void TDocView::ZoomToFit() {
 
 void TDocView::MouseDown(TMouseButton Button, TShiftState Shift, TPoint Pos) {
   if (!FDocument || !FActive || !FCurrentTool) return;
-  if (Button == mbLeft) FCurrentTool->OnLButtonDown(*this, Shift, Pos);
+  // The middle button drags the drawing view whatever the tool, which never hears of it.
+  if (Button == mbMiddle && IsDrawingView()) {
+    FPanning = true;
+    FPanLast = Pos;
+    viewport()->setCursor(AppCursor(crPanRealTime));
+    return;
+  }
+  if (Button != mbLeft) return;
+  // What a drawing tool's click places is the start of the typed @ forms;
+  // the click itself when the tool does not say.
+  const bool placing = WaitsForPoint();
+  if (placing) {
+    TPoint p = Pos;
+    PointClientToDoc(p);
+    FPlacingClick = true;
+    NotePlacedPoint(FTypedPoint ? *FTypedPoint : dptop(p));
+  }
+  struct TReset {
+    bool& Flag;
+    ~TReset() { Flag = false; }
+  } reset{FPlacingClick};
+  FCurrentTool->OnLButtonDown(*this, Shift, Pos);
 }
 
 void TDocView::MouseMove(TShiftState Shift, TPoint Pos) {
   if (!FDocument || !FActive || !FCurrentTool) return;
+  if (FPanning) {
+    SetHorzPosition(HorzPosition() - (Pos.x - FPanLast.x));
+    SetVertPosition(VertPosition() - (Pos.y - FPanLast.y));
+    FPanLast = Pos;
+    // The drawing moved under a still pointer: rubber bands follow it,
+    // unless the left button is dragging something.
+    if (!(Shift & ssLeft)) FCurrentTool->OnMouseMove(*this, TShiftState(Shift & ~ssMiddle), Pos);
+    return;
+  }
   Pos = FCurrentTool->ConfinePoint(Pos);
   if (FOperation != omPanRealTime && FOperation != omZoomRealTime && FOperation != omZoomWindow) CapturePoint(Pos);
   FCurrentTool->OnMouseMove(*this, Shift, Pos);
 }
 
 void TDocView::MouseUp(TMouseButton Button, TShiftState Shift, TPoint Pos) {
+  if (Button == mbMiddle) {
+    if (FPanning) {
+      FPanning = false;
+      viewport()->setCursor(AppCursor(FCursorIndex));
+    }
+    return;
+  }
   if (FCurrentTool && FActive) Pos = FCurrentTool->ConfinePoint(Pos);
   TPoint p = Pos;
   PointClientToDoc(p);
@@ -683,7 +726,15 @@ void TDocView::mouseDoubleClickEvent(QMouseEvent* Event) {
 }
 
 void TDocView::keyPressEvent(QKeyEvent* Event) {
+  if (OpensPointEntry(*Event)) {
+    FPointEntry->Begin(*this, Event->text());
+    Event->accept();
+    return;
+  }
   switch (Event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_Left:
@@ -712,7 +763,10 @@ void TDocView::KeyDown(int Key, TShiftState) {
     case Qt::Key_F8:
       if (SysEnvironment) SysEnvironment->FOrtho = !SysEnvironment->FOrtho;
       return;
-    case Qt::Key_Escape: CancelTool(); return;
+    case Qt::Key_Escape: Escape(); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: EnterKey(); return;
     case Qt::Key_Left: dx = -offX; break;
     case Qt::Key_Right: dx = offX; break;
     case Qt::Key_Up: dy = offY; break;

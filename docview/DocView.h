@@ -4,6 +4,7 @@
 // tool, the keyboard, deletion and the clipboard commands.
 
 #include "docview/DrawTool.h"
+#include "docview/PointEntry.h"
 #include "docview/RubberBand.h"
 #include "docview/ScaleScrollBox.h"
 #include "figures/FigureDocument.h"
@@ -12,12 +13,16 @@
 
 #include <QImage>
 #include <QRegion>
+#include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class TBitmap;
 class TDocItem;
+class TPicture;
 class TDocument;
 class TTxFigureSet;
 
@@ -135,6 +140,36 @@ public:
   // Qt key codes.
   virtual void KeyDown(int Key, TShiftState Shift);
 
+  // ---- the keyboard of a CAD user (DocViewKeys.cpp)
+  // Whether a drawing tool (not the selection tool) is waiting for points.
+  bool WaitsForPoint() const;
+  // Esc: the figure under construction goes and its tool stays; with none,
+  // back to the selection tool.
+  void Escape();
+  // Enter or Space: the figure under construction is finished (as "结束编辑");
+  // in the selection tool the last drawing command starts again.
+  void EnterKey();
+  // Starts the last drawing command again; false when there is none.
+  bool RepeatLastDrawing();
+  const TMetaClass* LastDrawClass() const { return FLastDrawClass; }
+  // Places a typed point ("x,y", "@dx,dy", "@length<angle", user units) as
+  // a click there would, object snap and orthogonal mode off. False with
+  // Hint (for the user) when refused: nothing is placed then.
+  bool PlaceTypedPoint(const std::string& Text, std::string& Hint);
+  // The last point a drawing tool placed (or the last click), in the root's
+  // frame; what the @ forms start from.
+  std::optional<Tpt> LastLocalPoint() const { return FLastLocalPoint; }
+  // The entry typing opens while a tool waits for points (the main window's
+  // status bar holds it); none: typed points are not offered.
+  void SetPointEntry(TPointEntryBox* Entry);
+  TPointEntryBox* PointEntry() const { return FPointEntry.data(); }
+  // SnapPoint answers a typed point (logical) while one is being placed, and
+  // tells the view what a click placed.
+  std::optional<Tpt> FTypedPoint;
+  void NotePlacedPoint(Tpt Log);
+  // Whether the middle button is dragging the view.
+  bool Panning() const { return FPanning; }
+
   // ---- commands
   void OnEditClear();
   void OnEditCopy();
@@ -212,4 +247,21 @@ private:
   TRubberOverlay FOverlay;
   int FCursorIndex = 0;
   bool FGestureEnded = false;
+
+  // The middle-button pan: the last pointer position while it drags.
+  bool FPanning = false;
+  TPoint FPanLast;
+  // A left press of a drawing tool is under way: what it places is noted.
+  bool FPlacingClick = false;
+  std::optional<Tpt> FLastLocalPoint;
+  // The last drawing command, and what it placed that the placing used up
+  // (the chosen block, the pending picture).
+  const TMetaClass* FLastDrawClass = nullptr;
+  std::unique_ptr<TDocItem> FRepeatItem;
+  std::unique_ptr<TPicture> FRepeatPicture;
+  QPointer<TPointEntryBox> FPointEntry;
+  // Notes the command just chosen as the one Enter repeats.
+  void NoteDrawingCommand();
+  // Whether the key event is the first character of a typed point.
+  bool OpensPointEntry(const QKeyEvent& Event) const;
 };

@@ -37,6 +37,9 @@ public:
   virtual void OnInitialize(TDocView& View);
   virtual void OnCancel(TDocView& View);
   virtual void OnAddPointEnd(TDocView& View);
+  // Whether a figure is under construction (some of its points placed):
+  // Esc then cancels it and keeps the tool.
+  virtual bool HasConstruction() const { return false; }
 
   const TMetaClass* ItemClass() const { return FItemClass; }
   // Moving or sizing keeps the pointer on the page: Qt cannot confine the

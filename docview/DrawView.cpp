@@ -5,9 +5,11 @@
 #include "docview/Environment.h"
 #include "docview/ObjectSnap.h"
 #include "docview/RectHelpers.h"
+#include "docview/TypedPoint.h"
 #include "figures/FigureSet.h"
 
 #include <QPaintEvent>
+#include <QWheelEvent>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -237,6 +239,67 @@ void TDrawView::ZoomWindow(const TRect& Rect) {
   SetHorzPosition(hp < 1 ? 0 : static_cast<int>(hp));
   SetVertPosition(vp < 1 ? 0 : static_cast<int>(vp));
   PushZoom(root->GetScale());
+}
+
+// ---- wheel zoom and scrolling
+
+bool TDrawView::ZoomAt(TPoint Client, double Factor) {
+  TTxFigureSet* root = Root();
+  if (!FActive || !FDocument || !root || !(Factor > 0) || !std::isfinite(Factor)) return false;
+  const TSize s = GetDocumentLogSize();
+  if (s.cx <= 0 || s.cy <= 0) return false;
+  // The page limits of the window zoom: the wheel stops at them, a unit
+  // inside, as the sizes are rounded.
+  const double lo = std::max(102.0 / s.cx, 102.0 / s.cy), hi = std::min(9998.0 / s.cx, 9998.0 / s.cy);
+  if (lo > hi) return false;
+  const double f = std::clamp(Factor, lo, hi);
+  if (std::abs(f - 1) < 1e-9) return false;
+  TPoint p = Client;
+  PointClientToDoc(p);
+  const Tpt local = LogToLocal(*this, dptop(p));
+  root->FViewState = vsDraw;
+  root->SetScale(root->GetScale() * f);
+  TPoint q = ptodp(LocalToLog(*this, local));
+  PointDocToClient(q);
+  SetHorzPosition(std::max(0, HorzPosition() + q.x - Client.x));
+  SetVertPosition(std::max(0, VertPosition() + q.y - Client.y));
+  PushZoom(root->GetScale());
+  InvalidateView();
+  return true;
+}
+
+void TDrawView::wheelEvent(QWheelEvent* Event) {
+  Event->accept();
+  const QPoint d = Event->angleDelta();
+  const QPoint at = Event->position().toPoint();
+  const Qt::KeyboardModifiers mods = Event->modifiers();
+  // One notch (120) scrolls a tenth of the window.
+  auto scroll = [this](int Delta, bool Sideways) {
+    if (Sideways) {
+      const int step = std::max(8, ClientWidth() / 10);
+      SetHorzPosition(std::clamp(HorzPosition() - Delta * step / 120, 0, std::max(0, HorzRange() - ClientWidth())));
+    } else {
+      const int step = std::max(8, ClientHeight() / 10);
+      SetVertPosition(std::clamp(VertPosition() - Delta * step / 120, 0, std::max(0, VertRange() - ClientHeight())));
+    }
+  };
+  if (d.y() != 0 && (mods & Qt::ShiftModifier)) {
+    scroll(d.y(), (mods & Qt::ControlModifier) != 0);
+  } else if (d.y() != 0) {
+    if (!ZoomAt({at.x(), at.y()}, std::pow(WheelZoomStep, d.y() / 120.0))) return;
+  } else if (d.x() != 0) {
+    scroll(d.x(), true);
+  } else {
+    return;
+  }
+  // The rubber band, the cross-hair and the snap marker follow the drawing
+  // under the still pointer; a drag under way is left alone.
+  if (Event->buttons() == Qt::NoButton) {
+    TShiftState shift = 0;
+    if (mods & Qt::ShiftModifier) shift |= ssShift;
+    if (mods & Qt::ControlModifier) shift |= ssCtrl;
+    MouseMove(shift, {at.x(), at.y()});
+  }
 }
 
 // ---- commands on the selection

@@ -52,6 +52,12 @@ public:
   void DrawLongCursor(TPoint Point) override;
   void DrawCapturePoint() override;
   void ZoomWindow(const TRect& Rect) override;
+  // Zooms by Factor keeping the drawing under the client point where it is,
+  // within the page limits of the window zoom (101 to 9999 logical units
+  // across); the new scale goes on the zoom stack. False when nothing changed.
+  bool ZoomAt(TPoint Client, double Factor);
+  // One notch of the mouse wheel zooms by this factor.
+  static constexpr double WheelZoomStep = 1.25;
 
   // ---- commands on the selection
   void CopyObject();
@@ -90,6 +96,9 @@ public:
 
 protected:
   void paintEvent(QPaintEvent* Event) override;
+  // The wheel zooms about the pointer; with Shift it scrolls (with Ctrl as
+  // well, sideways), as a sideways wheel does.
+  void wheelEvent(QWheelEvent* Event) override;
   // Paste picture makes a picture figure from the clipboard's pixels.
   std::unique_ptr<TDocItem> NewPictureItem() override;
   void CreateFromPicture(TDocItem& Item, const TBitmap& Picture, const TRect& Rect) override;

@@ -41,9 +41,19 @@ Tpt OrthoPoint(Tpt P, Tpt Base) {
   return Tpt{Base.x, P.y};
 }
 
-Tpt SnapPoint(TDocView& View, TPoint ClientPos, const Tpt* OrthoBase) {
+namespace {
+Tpt SnappedPoint(TDocView& View, TPoint ClientPos, const Tpt* OrthoBase) {
+  // A typed point is placed exactly: neither snap nor orthogonal mode moves it.
+  if (View.FTypedPoint) return *View.FTypedPoint;
   if (CaptureSnapPoint(View, ClientPos) != plNone) return View.FCapturedPoint;
   const Tpt p = dptop(ClientToLog(View, ClientPos));
   if (OrthoBase && OrthoMode()) return OrthoPoint(p, *OrthoBase);
+  return p;
+}
+}  // namespace
+
+Tpt SnapPoint(TDocView& View, TPoint ClientPos, const Tpt* OrthoBase) {
+  const Tpt p = SnappedPoint(View, ClientPos, OrthoBase);
+  View.NotePlacedPoint(p);
   return p;
 }

@@ -383,14 +383,45 @@ TPicture& TPicture::operator=(const TPicture& Other) {
 
 TPicture::~TPicture() = default;
 
-void TPicture::LoadFromFile(const std::string& FileName) {
+std::vector<std::string> ConvertedPictureExtensions() {
+  static const char* const kOwn[] = {"bmp", "ico", "gif", "jpg", "jpeg", "emf", "wmf"};
+  std::vector<std::string> out;
+  for (const QByteArray& f : QImageReader::supportedImageFormats()) {
+    const std::string e = Lower(f.toStdString());
+    if (std::find(std::begin(kOwn), std::end(kOwn), e) == std::end(kOwn) &&
+        std::find(out.begin(), out.end(), e) == out.end())
+      out.push_back(e);
+  }
+  return out;
+}
+
+bool IsConvertedPictureFile(const std::string& FileName) {
+  const std::string ext = Extension(FileName);
+  if (ext.size() < 2) return false;
+  const std::vector<std::string> all = ConvertedPictureExtensions();
+  return std::find(all.begin(), all.end(), ext.substr(1)) != all.end();
+}
+
+bool TPicture::LoadFromFile(const std::string& FileName) {
   try {
+    if (IsConvertedPictureFile(FileName)) {
+      // The drawing stores five kinds only: anything else becomes a bitmap.
+      std::ifstream in(FileName, std::ios::binary);
+      if (!in) throw EGraphicError("the file cannot be opened");
+      std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (in.bad()) throw EGraphicError("the file cannot be read");
+      const std::string format = Extension(FileName).substr(1);
+      const TBitmap pixels = DecodeWithQt(bytes, format.c_str(), format.c_str());
+      FGraphic = std::make_unique<TGraphic>(TGraphicKind::Bitmap, EncodeBMP(pixels));
+      return true;
+    }
     const TGraphicKind kind = GraphicKindOfFile(FileName);
     std::ifstream in(FileName, std::ios::binary);
     if (!in) throw EGraphicError("the file cannot be opened");
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw EGraphicError("the file cannot be read");
     FGraphic = std::make_unique<TGraphic>(kind, std::move(bytes));
+    return false;
   } catch (const EGraphicError& e) {
     throw EGraphicError("Cannot load picture " + FileName + ": " + e.what());
   }

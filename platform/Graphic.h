@@ -60,6 +60,12 @@ class TGraphic {
 // Throws EGraphicError for any other extension.
 TGraphicKind GraphicKindOfFile(const std::string& FileName);
 
+// The extensions (lower case, without the dot) of the picture files Qt's
+// image readers take beyond the five kinds: PNG, TIFF, WebP and whatever
+// else the installed plugins read. Such a picture is kept as a bitmap.
+std::vector<std::string> ConvertedPictureExtensions();
+bool IsConvertedPictureFile(const std::string& FileName);
+
 class TPicture {
  public:
   TPicture() = default;
@@ -78,7 +84,9 @@ class TPicture {
 
   // Throws EGraphicError naming the file when it cannot be read or decoded;
   // the picture is unchanged then.
-  void LoadFromFile(const std::string& FileName);
+  // A file of a kind the drawing format lacks (IsConvertedPictureFile) is
+  // decoded and kept as a bitmap; true then.
+  bool LoadFromFile(const std::string& FileName);
   // The clipboard's or a screen capture's pixels, kept as a bitmap.
   void LoadFromBitmap(const TBitmap& Bitmap);
   // ".JPG"/".JPEG" as a JPEG file, anything else as a BMP file. Throws

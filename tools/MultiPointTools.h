@@ -19,6 +19,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
   TCustomFigure* m_pDrawObj = nullptr;
@@ -38,6 +39,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
   TCustomFigure* m_pDrawObj = nullptr;
@@ -58,6 +60,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
   TToolPointLine* m_pDrawObj = nullptr;
@@ -76,6 +79,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
   TCustomFigure* m_pDrawObj = nullptr;
@@ -95,6 +99,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
   TCustomFigure* m_pDrawObj = nullptr;

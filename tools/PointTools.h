@@ -29,6 +29,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
   // The rubber shape between FPDown and P (logical) in client pixels.
@@ -54,6 +55,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
   TToolPointLine* m_pDrawObj = nullptr;
@@ -73,6 +75,7 @@ public:
   void OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) override;
   void OnInitialize(TDocView& View) override;
   void OnCancel(TDocView& View) override;
+  bool HasConstruction() const override { return m_pDrawObj != nullptr; }
 
   TCustomFigure* m_pDrawObj = nullptr;
 };

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QSettings>
@@ -227,10 +228,19 @@ TEST_F(PictureInsertTest, APictureFromAFileIsPlacedWithTwoClicks) {
     Trigger("A_Picture");
     ASSERT_EQ(answer.Asked().size(), 1u);
     EXPECT_FALSE(answer.Asked()[0].Save);
-    EXPECT_EQ(answer.Asked()[0].Filter,
-              "All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
-              "CompuServe GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
-              "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf");
+    // The five kinds first, every one in the first entry with what Qt adds.
+    const std::string filter = answer.Asked()[0].Filter;
+    EXPECT_EQ(filter.rfind("All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;", 0), 0u) << filter;
+    const std::string all = filter.substr(0, filter.find('|', filter.find('|') + 1));
+    EXPECT_LT(all.find(";*.png"), all.find(')')) << all;
+    EXPECT_NE(all.find("|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;"), std::string::npos) << all;
+    EXPECT_NE(all.find(";*.png", all.find('|')), std::string::npos) << all;
+    EXPECT_NE(filter.find("|CompuServe GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File "
+                          "(*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles "
+                          "(*.emf)|*.emf|Metafiles (*.wmf)|*.wmf|"),
+              std::string::npos)
+        << filter;
+    EXPECT_NE(filter.find("|PNG图片 (*.png)|*.png"), std::string::npos) << filter;
   }
   ASSERT_TRUE(MyPicture);
   EXPECT_EQ(tx->DrawView().ItemClass(), &TTxPicture::StaticClass());
@@ -254,6 +264,34 @@ TEST_F(PictureInsertTest, APictureFromAFileIsPlacedWithTwoClicks) {
   shot.save("/tmp/picture_in_view.png");
   EXPECT_EQ(shot.pixel(150, 190) & 0xFFFFFF, 0xFF0000u);
   EXPECT_EQ(shot.pixel(150, 260) & 0xFFFFFF, 0x0000FFu);
+}
+
+TEST_F(PictureInsertTest, APngIsPlacedAsABitmapAndTheUserIsToldOnce) {
+  const std::string png = tmp.filePath("crane.png").toStdString();
+  QImage image(4, 2, QImage::Format_RGB32);
+  image.fill(qRgb(0, 128, 0));
+  ASSERT_TRUE(image.save(QString::fromStdString(png), "png"));
+  for (int round = 0; round < 2; ++round) {
+    TScopedFileDialogAnswer answer({true, png, 1});
+    TScopedMessageAnswer box(mrOk);
+    Trigger("A_Picture");
+    // Told the first time only.
+    ASSERT_EQ(box.Asked().size(), round == 0 ? 1u : 0u);
+    if (round == 0) {
+      EXPECT_NE(box.Asked()[0].Text.find("位图"), std::string::npos) << box.Asked()[0].Text;
+    }
+    ASSERT_TRUE(MyPicture);
+    EXPECT_EQ(tx->DrawView().ItemClass(), &TTxPicture::StaticClass());
+    Click({100, 300});
+    Click({300, 150});
+  }
+  ASSERT_EQ(Figures().size(), 2u);
+  for (TCustomFigure* f : Figures()) {
+    auto* p = dynamic_cast<TTxPicture*>(f);
+    ASSERT_TRUE(p && p->FPicture && p->FPicture->Graphic());
+    EXPECT_EQ(p->FPicture->Graphic()->Kind(), TGraphicKind::Bitmap);
+    EXPECT_EQ(p->FPicture->Graphic()->Width(), 4);
+  }
 }
 
 TEST_F(PictureInsertTest, AFileThatCannotBeLoadedIsNamedAndNoToolIsChosen) {

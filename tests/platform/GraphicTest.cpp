@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -238,6 +240,34 @@ TEST(PictureFiles, AFileThatCannotBeLoadedNamesItselfAndKeepsThePicture) {
   EXPECT_EQ(p.Graphic()->Kind(), TGraphicKind::Bitmap);
   EXPECT_THROW(p.LoadFromFile(dir.filePath("missing.bmp").toStdString()), EGraphicError);
   EXPECT_THROW(p.LoadFromFile(dir.filePath("note.txt").toStdString()), EGraphicError);
+}
+
+TEST(PictureFiles, PngAndOtherQtFormatsAreKeptAsBitmaps) {
+  const std::vector<std::string> extra = ConvertedPictureExtensions();
+  EXPECT_NE(std::find(extra.begin(), extra.end(), "png"), extra.end());
+  for (const char* own : {"bmp", "ico", "gif", "jpg", "jpeg", "emf", "wmf"})
+    EXPECT_EQ(std::find(extra.begin(), extra.end(), own), extra.end()) << own;
+  QTemporaryDir dir;
+  QImage image(2, 2, QImage::Format_ARGB32);
+  image.setPixel(0, 0, qRgb(255, 0, 0));
+  image.setPixel(1, 0, qRgb(0, 255, 0));
+  image.setPixel(0, 1, qRgb(0, 0, 255));
+  image.setPixel(1, 1, qRgba(0, 0, 0, 0));  // transparent: white in the bitmap
+  const QString name = dir.filePath("site.PNG");
+  ASSERT_TRUE(image.save(name, "png"));
+  EXPECT_TRUE(IsConvertedPictureFile(name.toStdString()));
+  TPicture p;
+  EXPECT_TRUE(p.LoadFromFile(name.toStdString()));
+  ASSERT_TRUE(p.HasGraphic());
+  EXPECT_EQ(p.Graphic()->Kind(), TGraphicKind::Bitmap);
+  EXPECT_EQ(p.Graphic()->Bytes(), kBmp);
+  // The five kinds load as themselves and say so.
+  WriteFile(dir.filePath("a.gif"), kGif);
+  EXPECT_FALSE(p.LoadFromFile(dir.filePath("a.gif").toStdString()));
+  EXPECT_EQ(p.Graphic()->Kind(), TGraphicKind::Gif);
+  // A damaged PNG fails as any damaged picture does.
+  WriteFile(dir.filePath("bad.png"), Bytes{0x89, 'P', 'N', 'G', 1, 2, 3});
+  EXPECT_THROW(p.LoadFromFile(dir.filePath("bad.png").toStdString()), EGraphicError);
 }
 
 TEST(PictureFiles, PixelsFromTheClipboardBecomeBmpBytes) {

@@ -469,7 +469,7 @@ TEST_F(ToolTest, ABlockAndAnEmbeddedObjectArePlacedByTheirTwoClicks) {
 
 // ---- constructions under way when the user turns elsewhere
 
-TEST_F(ToolTest, EscapeDiscardsAConstructionAndReturnsToTheSelectionTool) {
+TEST_F(ToolTest, EscapeDiscardsAConstructionThenReturnsToTheSelectionTool) {
   Use<TMultiLineTool>(LineClass);
   Click({10, 10});
   Move({70, 30});
@@ -478,6 +478,10 @@ TEST_F(ToolTest, EscapeDiscardsAConstructionAndReturnsToTheSelectionTool) {
   EXPECT_TRUE(Figures().empty());
   EXPECT_EQ(UndoCount(), 0);
   EXPECT_TRUE(view.RubberOverlay().Empty());
+  // The tool stays for the next figure; a second Esc leaves it.
+  EXPECT_EQ(view.ItemClass(), &LineClass);
+  EXPECT_FALSE(InSelectTool());
+  view.KeyDown(Qt::Key_Escape, 0);
   EXPECT_TRUE(InSelectTool());
   EXPECT_EQ(view.Operation(), omMove);
 
@@ -487,6 +491,8 @@ TEST_F(ToolTest, EscapeDiscardsAConstructionAndReturnsToTheSelectionTool) {
   view.KeyDown(Qt::Key_Escape, 0);
   EXPECT_TRUE(Figures().empty()) << "the temporary line of clicks is gone";
   EXPECT_TRUE(view.RubberOverlay().Empty());
+  EXPECT_FALSE(HasCapture(view));
+  view.KeyDown(Qt::Key_Escape, 0);
   EXPECT_TRUE(InSelectTool());
 }
 
