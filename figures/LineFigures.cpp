@@ -309,6 +309,8 @@ void TCustomTxLine::Paint(TShowPlace& ShowPlace) {
   const Tpt q1 = Add(FQd, Dir(a + FJd), L), q2 = Add(FQd, Dir(a - FJd), L);
   const Tpt z1 = Sub(FZd, Dir(a - FJd), L), z2 = Sub(FZd, Dir(a + FJd), L);
   DrawLine(FQd, FZd, cv);
+  // A line of no length has no direction to point a head in.
+  if (!(Dist(FQd, FZd) > 0)) return;
   if (FFillArrow) {
     const TLogFrame f = LogFrame();
     const TLogBrush old = cv.SelectBrush(CreateSolidBrush(FPen.Color));

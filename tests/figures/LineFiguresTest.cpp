@@ -127,6 +127,14 @@ TEST(ArrowLine, AHeadLongerThanTheLineStaysInsideThePositionRectangle) {
   EXPECT_EQ(BoxInk(s, 0, 0, r.Left - 2, 99), 0) << "painted left of " << r.Left;
 }
 
+TEST(ArrowLine, ALineOfNoLengthDrawsNoHead) {
+  TTxLine l;
+  l.FQd = l.FZd = {50, 50};
+  Sheet s(100, 100);
+  PaintFigure(l, s);
+  EXPECT_LE(s.InkCount(), 1) << "no direction to point a head in";
+}
+
 TEST(ArrowLine, OpenHeadsAreTwoStrokes) {
   Sheet s(160, 100);
   TTxLine l;
