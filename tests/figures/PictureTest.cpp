@@ -597,3 +597,17 @@ TEST(OleFigure, PaintsItsFrameWithTheCaption) {
   EXPECT_GT(inside, 20) << "the caption";
   EXPECT_FALSE(ole.DoVerb(0));
 }
+
+TEST(OleFigure, TheCaptionKeepsToANarrowFrame) {
+  TTxOle ole;
+  const Tpt corners[] = {{40, 5}, {50, 35}};  // "Ole对象" is far wider than 10 units
+  ASSERT_TRUE(ole.CreateByRefPoint(corners));
+  ole.FPen.Style = psClear;
+  Sheet s(100, 40);
+  PaintFigure(ole, s);
+  int inside = 0;
+  for (int row = 40 - 35; row <= 40 - 5; ++row)
+    for (int x = 40; x <= 50; ++x) inside += s.Ink(x, row);
+  EXPECT_GT(inside, 0) << "the caption, clipped";
+  EXPECT_EQ(s.InkCount(), inside) << "nothing outside the frame";
+}
