@@ -59,8 +59,24 @@ void TCustomTxLine::AssignTo(TPersistent& Dest) const {
 
 void TCustomTxLine::CalcPositionRect(TRect& Rect) const {
   // All four corners: under a turned parent two would not cover the line.
-  const double x0 = std::min(FQd.x, FZd.x) - 5, x1 = std::max(FQd.x, FZd.x) + 5;
-  const double y0 = std::min(FQd.y, FZd.y) - 5, y1 = std::max(FQd.y, FZd.y) + 5;
+  double x0 = std::min(FQd.x, FZd.x) - 5, x1 = std::max(FQd.x, FZd.x) + 5;
+  double y0 = std::min(FQd.y, FZd.y) - 5, y1 = std::max(FQd.y, FZd.y) + 5;
+  // A head longer than the line reaches past the line's other end.
+  auto cover = [&](Tpt p) {
+    x0 = std::min(x0, p.x);
+    x1 = std::max(x1, p.x);
+    y0 = std::min(y0, p.y);
+    y1 = std::max(y1, p.y);
+  };
+  const double a = ppjd(FQd, FZd), L = FArrowLength / GetAbsParentScale();
+  if (FQdArrow && Dist(FQd, FZd) > 0) {
+    cover(Add(FQd, Dir(a + FJd), L));
+    cover(Add(FQd, Dir(a - FJd), L));
+  }
+  if (FZdArrow && Dist(FQd, FZd) > 0) {
+    cover(Sub(FZd, Dir(a - FJd), L));
+    cover(Sub(FZd, Dir(a + FJd), L));
+  }
   Rect = LogBox(*this, {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
   ExpandRect(Rect, 0);
 }
@@ -91,6 +107,8 @@ void TCustomTxLine::Paint(TShowPlace& ShowPlace) {
   const Tpt q1 = Add(FQd, Dir(a + FJd), L), q2 = Add(FQd, Dir(a - FJd), L);
   const Tpt z1 = Sub(FZd, Dir(a - FJd), L), z2 = Sub(FZd, Dir(a + FJd), L);
   DrawLine(FQd, FZd, cv);
+  // A line of no length has no direction to point a head in.
+  if (!(Dist(FQd, FZd) > 0)) return;
   if (FFillArrow) {
     const TLogFrame f = LogFrame();
     const TLogBrush old = cv.SelectBrush(CreateSolidBrush(FPen.Color));

@@ -241,13 +241,23 @@ void TFramedFigureSet::FigureMirror(TBx Line) {
   const Tpt half{s * FWidth / 2, s * FHeight / 2};
   const Tpt centre = Caldcp(Add(FYd, Rot(half, FXzJd)), Line);
   const double angle = 2 * lineAngle - FXzJd;
+  const Tpt oldOrigin = FrameOrigin();
   FXzJd = angle;
   FYd = Sub(centre, Rot(half, angle));
-  // The parts turn over about the horizontal through the centre, in their own frame.
-  const Tpt c = Rot(Sub(centre, FrameOrigin()), -angle);
-  const TBx axis = pjdtobx({c.x / s, c.y / s}, 0);
+  // In their own frame the parts turn over a horizontal: p goes to
+  // (p.x + t.x, t.y - p.y), t being where their origin's mirror image lies.
+  // A child drawing's offsets do not turn with it, so its parts may also
+  // have to slide along that horizontal (t.x), which an unturned set of the
+  // same scale does by exploding.
+  const Tpt t = Rot(Sub(Caldcp(oldOrigin, Line), FrameOrigin()), -angle);
+  const TBx axis = pjdtobx({0, t.y / (2 * s)}, 0);
+  TTxBlock slide;
+  slide.FYd = {t.x / s, 0};
   for (TTxCollectFigure* list : PartLists())
-    for (int i = 0; i < list->Count(); ++i) list->Figures(i)->FigureMirror(axis);
+    for (int i = 0; i < list->Count(); ++i) {
+      list->Figures(i)->FigureMirror(axis);
+      if (IsChild()) list->Figures(i)->Explode(slide);
+    }
   Modified();
 }
 

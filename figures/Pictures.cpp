@@ -461,6 +461,8 @@ void TCustomOle::PaintFrame(TShowPlace& ShowPlace) {
   // No presentation can be drawn here: the caption says what the frame holds.
   const TRect r = fr.LogRect();
   TDCSaver saved(cv);
+  // A stand-in for the object's presentation, so it keeps to the frame too.
+  cv.IntersectClipRect(r.Left, r.Top, r.Right, r.Bottom);
   TLogFont font;
   font.Height = -std::max(2, std::min(12, std::abs(r.Bottom - r.Top) / 2));
   cv.SelectFont(font);

@@ -5,6 +5,7 @@
 #include "foundation/Persistent.h"
 #include "foundation/StreamError.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
@@ -64,6 +65,16 @@ const TMetaClass& FindClass(std::string_view Name) {
   const TMetaClass* c = GetClass(Name);
   if (!c) throw EStreamError(FormatStreamMsg(StreamMsg::ClassNotFound, std::string(Name)));
   return *c;
+}
+
+std::vector<const TMetaClass*> RegisteredClasses() {
+  std::vector<const TMetaClass*> out;
+  out.reserve(Registry().size());
+  for (const auto& [name, cls] : Registry()) out.push_back(cls);
+  std::sort(out.begin(), out.end(), [](const TMetaClass* a, const TMetaClass* b) {
+    return std::string_view(a->Name) < std::string_view(b->Name);
+  });
+  return out;
 }
 
 std::unique_ptr<TMyPersistent> CreateMyPersistent(const TMetaClass& Class, TMyPersistent* AOwner) {

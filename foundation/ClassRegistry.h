@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TPersistent;
 class TMyPersistent;
@@ -28,6 +29,8 @@ void RegisterClass(const TMetaClass& Class);
 const TMetaClass* GetClass(std::string_view Name);
 // Throws "Class %s not found".
 const TMetaClass& FindClass(std::string_view Name);
+// Every registered class, ordered by name: what checks over all classes walk.
+std::vector<const TMetaClass*> RegisteredClasses();
 
 // Creates a registered class that must be a TMyPersistent (list items).
 std::unique_ptr<TMyPersistent> CreateMyPersistent(const TMetaClass& Class, TMyPersistent* AOwner);

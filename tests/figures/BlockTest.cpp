@@ -242,6 +242,28 @@ TEST(Block, MirroringTurnsEveryPartOverTheLine) {
   ExpectNear(OnSheet(*part, part->FZd), z, 1e-9, "end");
 }
 
+// Its drawing's offsets do not turn with it, so its parts must slide as well
+// as turn over; twice over one line puts everything back.
+TEST(ChildDrawing, MirroringWithOffsetsTurnsEveryPartOverTheLine) {
+  TChildFigureSet child;
+  child.InitialParas(40, 20);
+  child.FYd = {30, 10};
+  child.FAbsx = 7;
+  child.FAbsy = -4;
+  child.FScale = 1.5;
+  child.FXzJd = 30;
+  child.InsertFigure(Line({2, 3}, {15, 8}));
+  auto* part = static_cast<TTxLine*>(child.FFigures->Figures(0));
+  const TBx line = pptobx({0, 0}, {10, 20});
+  const Tpt q = OnSheet(*part, part->FQd), z = OnSheet(*part, part->FZd);
+  child.FigureMirror(line);
+  ExpectNear(OnSheet(*part, part->FQd), Caldcp(q, line), 1e-9, "start");
+  ExpectNear(OnSheet(*part, part->FZd), Caldcp(z, line), 1e-9, "end");
+  child.FigureMirror(line);
+  ExpectNear(OnSheet(*part, part->FQd), q, 1e-9, "start, back");
+  ExpectNear(part->FZd, {15, 8}, 1e-9, "end, back");
+}
+
 TEST(ChildDrawing, TakesTheDrawingsLayersAndSavesThemAll) {
   TTxFigureSet source;
   source.FWidth = 400;

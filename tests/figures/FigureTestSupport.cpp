@@ -115,6 +115,38 @@ std::vector<std::uint8_t> Written(const std::function<void(TWriter&)>& Fn) {
   return out;
 }
 
+static void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
+}
+
+// The smallest compound file: header, one FAT sector and one directory
+// sector holding only the root entry.
+std::vector<std::uint8_t> TinyCompoundFile() {
+  std::vector<std::uint8_t> b(1536, 0);
+  const std::vector<std::uint8_t> sig = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+  std::copy(sig.begin(), sig.end(), b.begin());
+  b[24] = 0x3E, b[26] = 3, b[28] = 0xFE, b[29] = 0xFF, b[30] = 9, b[32] = 6;
+  Put32(b, 44, 1);           // FAT sectors
+  Put32(b, 48, 1);           // first directory sector
+  Put32(b, 56, 0x1000);      // mini stream cutoff
+  Put32(b, 60, 0xFFFFFFFE);  // no mini FAT
+  Put32(b, 68, 0xFFFFFFFE);  // no DIFAT sectors
+  Put32(b, 76, 0);           // the FAT is sector 0
+  for (std::size_t i = 80; i < 512; i += 4) Put32(b, i, 0xFFFFFFFF);
+  Put32(b, 512, 0xFFFFFFFD);  // sector 0: FAT
+  Put32(b, 516, 0xFFFFFFFE);  // sector 1: directory, end of chain
+  for (std::size_t i = 520; i < 1024; i += 4) Put32(b, i, 0xFFFFFFFF);
+  const std::string name = "Root Entry";
+  for (std::size_t i = 0; i < name.size(); ++i) b[1024 + 2 * i] = std::uint8_t(name[i]);
+  b[1024 + 64] = 22;  // name length with the terminator, in bytes
+  b[1024 + 66] = 5;   // root storage
+  b[1024 + 67] = 1;   // black
+  for (std::size_t e = 0; e < 4; ++e)
+    for (std::size_t f : {68u, 72u, 76u}) Put32(b, 1024 + e * 128 + f, 0xFFFFFFFF);
+  Put32(b, 1024 + 116, 0xFFFFFFFE);  // no mini stream
+  return b;
+}
+
 namespace {
 [[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(
     new TQtTestEnvironment(TQtTestEnvironment::TKind::Gui, [] { RegisterFigureTestClasses(); }));

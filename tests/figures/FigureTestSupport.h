@@ -89,3 +89,7 @@ void PaintRoot(TTxFigureSet& Root, Sheet& S);
 
 // Bytes written with a TWriter by Fn.
 std::vector<std::uint8_t> Written(const std::function<void(TWriter&)>& Fn);
+
+// The smallest compound file: header, one FAT sector and one directory
+// sector holding only the root entry (an embedded object's storage).
+std::vector<std::uint8_t> TinyCompoundFile();

@@ -115,6 +115,26 @@ TEST(ArrowLine, HeadPointsAlongTheLineAtTheEndItIsOn) {
   EXPECT_EQ(ColumnInk(t, 110, 40, 60), 1);
 }
 
+TEST(ArrowLine, AHeadLongerThanTheLineStaysInsideThePositionRectangle) {
+  TTxLine l;
+  l.FQd = {50, 50};
+  l.FZd = {56, 50};  // the 15-unit head reaches 9 past the start
+  TRect r;
+  l.CalcPositionRect(r);
+  EXPECT_LE(r.Left, 41);
+  Sheet s(100, 100);
+  PaintFigure(l, s);
+  EXPECT_EQ(BoxInk(s, 0, 0, r.Left - 2, 99), 0) << "painted left of " << r.Left;
+}
+
+TEST(ArrowLine, ALineOfNoLengthDrawsNoHead) {
+  TTxLine l;
+  l.FQd = l.FZd = {50, 50};
+  Sheet s(100, 100);
+  PaintFigure(l, s);
+  EXPECT_LE(s.InkCount(), 1) << "no direction to point a head in";
+}
+
 TEST(ArrowLine, OpenHeadsAreTwoStrokes) {
   Sheet s(160, 100);
   TTxLine l;

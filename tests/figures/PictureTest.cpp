@@ -100,38 +100,6 @@ std::unique_ptr<TTxPicture> Picture(Tpt Yd, double W, double H, TGraphicKind Kin
   return p;
 }
 
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
-}
-
-// The smallest compound file: header, one FAT sector and one directory
-// sector holding only the root entry.
-Bytes TinyCompoundFile() {
-  Bytes b(1536, 0);
-  const Bytes sig = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  std::copy(sig.begin(), sig.end(), b.begin());
-  b[24] = 0x3E, b[26] = 3, b[28] = 0xFE, b[29] = 0xFF, b[30] = 9, b[32] = 6;
-  Put32(b, 44, 1);           // FAT sectors
-  Put32(b, 48, 1);           // first directory sector
-  Put32(b, 56, 0x1000);      // mini stream cutoff
-  Put32(b, 60, 0xFFFFFFFE);  // no mini FAT
-  Put32(b, 68, 0xFFFFFFFE);  // no DIFAT sectors
-  Put32(b, 76, 0);           // the FAT is sector 0
-  for (std::size_t i = 80; i < 512; i += 4) Put32(b, i, 0xFFFFFFFF);
-  Put32(b, 512, 0xFFFFFFFD);  // sector 0: FAT
-  Put32(b, 516, 0xFFFFFFFE);  // sector 1: directory, end of chain
-  for (std::size_t i = 520; i < 1024; i += 4) Put32(b, i, 0xFFFFFFFF);
-  const std::string name = "Root Entry";
-  for (std::size_t i = 0; i < name.size(); ++i) b[1024 + 2 * i] = std::uint8_t(name[i]);
-  b[1024 + 64] = 22;  // name length with the terminator, in bytes
-  b[1024 + 66] = 5;   // root storage
-  b[1024 + 67] = 1;   // black
-  for (std::size_t e = 0; e < 4; ++e)
-    for (std::size_t f : {68u, 72u, 76u}) Put32(b, 1024 + e * 128 + f, 0xFFFFFFFF);
-  Put32(b, 1024 + 116, 0xFFFFFFFE);  // no mini stream
-  return b;
-}
-
 // "BDOC", the aspect, the count, the storage.
 void OleBlock(ByteBuilder& b, const Bytes& Storage, const char* Signature = "BDOC") {
   b(Signature);
@@ -596,4 +564,18 @@ TEST(OleFigure, PaintsItsFrameWithTheCaption) {
     for (int x = 8; x < 92; ++x) inside += s.Ink(x, y);
   EXPECT_GT(inside, 20) << "the caption";
   EXPECT_FALSE(ole.DoVerb(0));
+}
+
+TEST(OleFigure, TheCaptionKeepsToANarrowFrame) {
+  TTxOle ole;
+  const Tpt corners[] = {{40, 5}, {50, 35}};  // "Ole对象" is far wider than 10 units
+  ASSERT_TRUE(ole.CreateByRefPoint(corners));
+  ole.FPen.Style = psClear;
+  Sheet s(100, 40);
+  PaintFigure(ole, s);
+  int inside = 0;
+  for (int row = 40 - 35; row <= 40 - 5; ++row)
+    for (int x = 40; x <= 50; ++x) inside += s.Ink(x, row);
+  EXPECT_GT(inside, 0) << "the caption, clipped";
+  EXPECT_EQ(s.InkCount(), inside) << "nothing outside the frame";
 }

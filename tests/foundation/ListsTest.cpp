@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class Lists : public ::testing::Test {
@@ -228,6 +230,13 @@ TEST(Registry, NamesAreUniqueIgnoringCaseAndLookupsNameTheClass) {
   } catch (const EStreamError& e) {
     EXPECT_STREQ(e.what(), "A class named TCAPPERSISTENT already exists");
   }
+  // Listed once each, by name, the refused impostor not among them.
+  const std::vector<const TMetaClass*> all = RegisteredClasses();
+  EXPECT_EQ(std::count(all.begin(), all.end(), &TCapPersistent::StaticClass()), 1);
+  EXPECT_EQ(std::count(all.begin(), all.end(), &impostor), 0);
+  EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [](const TMetaClass* a, const TMetaClass* b) {
+    return std::string_view(a->Name) < std::string_view(b->Name);
+  }));
 }
 
 TEST(NodeItems, PathNamesWalkUpWhileListsHaveALevel) {
