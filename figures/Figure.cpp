@@ -63,9 +63,8 @@ Tpt LogOrgOf(const TCustomFigureSet* P) {
 
 // ---- dashed lines
 
-bool VisibleSpan(const TCanvas& Canvas, Tpt A, Tpt B, double Margin, double& U0, double& U1) {
-  TRect box;
-  if (Canvas.GetClipBox(box) == NULLREGION) return false;
+namespace {
+bool SpanInBox(const TRect& box, Tpt A, Tpt B, double Margin, double& U0, double& U1) {
   const double lo[2] = {double(box.Left) - Margin, double(box.Top) - Margin};
   const double hi[2] = {double(box.Right) + Margin, double(box.Bottom) + Margin};
   const double p0[2] = {A.x, A.y}, d[2] = {B.x - A.x, B.y - A.y};
@@ -82,6 +81,12 @@ bool VisibleSpan(const TCanvas& Canvas, Tpt A, Tpt B, double Margin, double& U0,
     U1 = std::min(U1, t1);
   }
   return U0 <= U1;
+}
+}  // namespace
+
+bool VisibleSpan(const TCanvas& Canvas, Tpt A, Tpt B, double Margin, double& U0, double& U1) {
+  TRect box;
+  return Canvas.GetClipBox(box) != NULLREGION && SpanInBox(box, A, B, Margin, U0, U1);
 }
 
 double StrokeMargin(const TCanvas& Canvas) {
@@ -103,6 +108,9 @@ void DrawOwnLine(TCanvas& Canvas, const TPoint* Points, int Count, int High, con
   // steps; whole periods before and after it are skipped, which leaves the
   // pattern's phase exactly where the full walk would have it.
   const double margin = StrokeMargin(Canvas);
+  // The clip box once per polyline, not once per segment.
+  TRect box;
+  const bool anyVisible = Canvas.GetClipBox(box) != NULLREGION;
   int i = 0;
   std::int64_t b = Pattern[0];
   bool atBoundary = true;  // the current point is where a pattern entry began
@@ -117,7 +125,7 @@ void DrawOwnLine(TCanvas& Canvas, const TPoint* Points, int Count, int High, con
     };
     std::int64_t enter = g, leave = g;  // travelled distances bounding the visible part
     double u0 = 0, u1 = 0;
-    if (VisibleSpan(Canvas, {x1, y1}, {x2, y2}, margin, u0, u1)) {
+    if (anyVisible && SpanInBox(box, {x1, y1}, {x2, y2}, margin, u0, u1)) {
       enter = std::int64_t(std::floor(u0 * gg)) - 1;
       leave = std::int64_t(std::ceil(u1 * gg)) + 1;
     }
