@@ -38,40 +38,6 @@ std::string IdentOf(const TDocItem& Item) {
   return path.empty() ? std::string() : path.back();
 }
 
-TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group = {}) {
-  return {Kind, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
-          [&Value](const std::string& v) { Value = v; }, nullptr};
-}
-
-TFormField CheckField(std::string Label, bool& Value, std::string Group = {}) {
-  return {TFieldKind::Check, std::move(Label), std::move(Group), {},
-          [&Value] { return std::string(Value ? "1" : "0"); }, [&Value](const std::string& v) { Value = v == "1"; },
-          nullptr};
-}
-
-TFormField IndexField(TFieldKind Kind, std::string Label, int& Value, std::vector<std::string> Items,
-                      std::string Group = {}) {
-  return {Kind, std::move(Label), std::move(Group), std::move(Items), [&Value] { return std::to_string(Value); },
-          [&Value](const std::string& v) {
-            // An empty choice keeps the value.
-            int i = -1;
-            if (ParseInt(v, i) && i >= 0) Value = i;
-          },
-          nullptr};
-}
-
-TFormField ColourField(std::string Label, COLORREF& Value) {
-  return {TFieldKind::Colour, std::move(Label), "", {}, [&Value] { return ColorText(Value); },
-          [&Value](const std::string& v) {
-            // The swatch only ever holds a colour number; anything else keeps the old one.
-            try {
-              Value = COLORREF(std::stoul(v));
-            } catch (const std::exception&) {
-            }
-          },
-          nullptr};
-}
-
 void UserPt(const TCustomFigure& F, Tpt P, std::string& X, std::string& Y) {
   Tpt q;
   F.TransUserPt(P, q);
@@ -380,4 +346,11 @@ void InsertChildFigureSetCommand(TDocView& View, QWidget* Parent) {
   if (!ParseFloat(dlg.X, x) || !ParseFloat(dlg.Y, y) || !ParseFloat(dlg.ScaleText, k) || !(k > 0)) return;
   // The origin is taken in whole drawing units.
   InsertChildFigureSet(View, dlg.Path, Tpt{std::nearbyint(x), std::nearbyint(y)}, k);
+}
+
+void RegisterBlockDialogs() {
+  // Blocks and child drawings share one dialog.
+  RegisterFigureDialog(TTxBlock::StaticClass(), &EditBlockProperties);
+  RegisterFigureDialog(TChildFigureSet::StaticClass(), &EditBlockProperties);
+  RegisterFigureDialog(TTxDefineDwd::StaticClass(), &EditDwdProperties);
 }

@@ -81,6 +81,7 @@ private:
 
 bool EditBlockProperties(TDocView& View, TFramedFigureSet& Set);
 bool EditDwdProperties(TDocView& View, TTxDefineDwd& Dwd);
+void RegisterBlockDialogs();
 
 // ---- make block
 

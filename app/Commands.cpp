@@ -279,7 +279,7 @@ void PenStyleCommand(TDrawView& View, QWidget* Parent) {
   EditSelection(View, figures, [style](TCustomFigure& f) { f.FPen.Style = style; });
 }
 
-void FillCommand(TDrawView& View, QWidget*) {
+void FillCommand(TDrawView& View, QWidget* Parent) {
   const std::vector<TCustomFigure*> figures = SelectedFigures(View);
   if (figures.empty()) return;
   for (const TCustomFigure* f : figures)
@@ -287,7 +287,22 @@ void FillCommand(TDrawView& View, QWidget*) {
       MessageDlg("只有封闭图形才能执行该操作！", mtWarning, mbOK);
       return;
     }
-  // The fill dialog arrives with the closed figures and the fill library.
+  TCustomFigure& first = *figures.front();
+  TFillDialog dlg(first.FBrush, first.FFillItem != nullptr, Parent);
+  if (!RunCommandForm(dlg.Form())) return;
+  const TBrush brush = dlg.Brush();
+  const bool keep = dlg.KeepsFillItem();
+  // The others get a copy of the first one's block at the size it shows.
+  std::unique_ptr<TMyPersistent> pattern;
+  if (keep && first.FFillItem) pattern = first.FFillItem->Clone();
+  const double patternScale = first.GetAbsParentScale();
+  EditSelection(View, figures, [&](TCustomFigure& f) {
+    if (!keep)
+      f.SetFillItem(nullptr);
+    else if (&f != &first)
+      f.SetFillItemScaled(dynamic_cast<TCustomFigureSet*>(pattern.get()), patternScale);
+    f.FBrush = brush;
+  });
 }
 
 void FontCommand(TDrawView& View, QWidget* Parent) {
@@ -362,34 +377,8 @@ void RegisterPropertyDialogs() {
   RegisterPropertyEditor(TTxFigureSet::StaticClass(), [](TFigureView* View, TDocItem& Item) {
     return EditDrawingProperties(static_cast<TTxFigureSet&>(Item), dynamic_cast<QWidget*>(View));
   });
-  RegisterPropertyEditor(TCustomTxLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
-    auto* view = dynamic_cast<TDocView*>(View);
-    return view && EditTxLineProperties(*view, static_cast<TCustomTxLine&>(Item));
-  });
-  RegisterPropertyEditor(TCustomArrowLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
-    auto* view = dynamic_cast<TDocView*>(View);
-    return view && EditArrowLineProperties(*view, static_cast<TCustomArrowLine&>(Item));
-  });
-  RegisterPropertyEditor(TCustomConstructionLine::StaticClass(), [](TFigureView* View, TDocItem& Item) {
-    auto* view = dynamic_cast<TDocView*>(View);
-    return view && EditConstructionLineProperties(*view, static_cast<TCustomConstructionLine&>(Item));
-  });
-  RegisterPropertyEditor(TCustomTxPicture::StaticClass(), [](TFigureView* View, TDocItem& Item) {
-    auto* view = dynamic_cast<TDocView*>(View);
-    return view && EditPictureProperties(*view, static_cast<TCustomTxPicture&>(Item));
-  });
-  // Blocks and child drawings share one dialog.
-  for (const TMetaClass* c : {&TTxBlock::StaticClass(), &TChildFigureSet::StaticClass()})
-    RegisterPropertyEditor(*c, [](TFigureView* View, TDocItem& Item) {
-      auto* view = dynamic_cast<TDocView*>(View);
-      return view && EditBlockProperties(*view, static_cast<TFramedFigureSet&>(Item));
-    });
-  RegisterPropertyEditor(TTxDefineDwd::StaticClass(), [](TFigureView* View, TDocItem& Item) {
-    auto* view = dynamic_cast<TDocView*>(View);
-    return view && EditDwdProperties(*view, static_cast<TTxDefineDwd&>(Item));
-  });
-  RegisterPropertyEditor(TCustomTadiao::StaticClass(), [](TFigureView* View, TDocItem& Item) {
-    auto* view = dynamic_cast<TDocView*>(View);
-    return view && EditTadiaoProperties(*view, static_cast<TCustomTadiao&>(Item));
-  });
+  RegisterLineDialogs();
+  RegisterPictureDialog();
+  RegisterBlockDialogs();
+  RegisterCraneDialog();
 }

@@ -8,47 +8,11 @@
 
 #include <exception>
 
-namespace {
-
-TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group = {}) {
-  return {Kind, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
-          [&Value](const std::string& v) { Value = v; }, nullptr};
-}
-
-template <class Int>
-TFormField IndexField(TFieldKind Kind, std::string Label, Int& Value, std::vector<std::string> Items,
-                      std::string Group = {}) {
-  return {Kind, std::move(Label), std::move(Group), std::move(Items), [&Value] { return std::to_string(Value); },
-          [&Value](const std::string& v) {
-            // An empty choice keeps the value.
-            try {
-              const long i = std::stol(v);
-              if (i >= 0) Value = static_cast<Int>(i);
-            } catch (const std::exception&) {
-            }
-          },
-          nullptr};
-}
-
-}  // namespace
-
 TP_Tadiao::TP_Tadiao(TDocView& View, TCustomTadiao& Crane, QWidget* Parent) : FProps(GetTadiaoProperties(Crane)) {
   TFormDef d;
   d.Caption = "定义塔吊属性";
   TTadiaoProperties& p = FProps;
-  d.Fields.push_back({TFieldKind::Ident, "标识：", "", {}, [&p] { return p.Ident; }, nullptr, nullptr});
-  d.Fields.push_back({TFieldKind::Colour, "颜色：", "", {}, [&p] { return ColorText(p.PenColor); },
-                      [&p](const std::string& v) {
-                        // The swatch only ever holds a colour number; anything else keeps the pen's.
-                        try {
-                          p.PenColor = COLORREF(std::stoul(v));
-                        } catch (const std::exception&) {
-                        }
-                      },
-                      nullptr});
-  d.Fields.push_back(IndexField(TFieldKind::Combo, "线型：", p.PenStyle, PenStyleNames()));
-  d.Fields.push_back(TextField(TFieldKind::Number, "线宽：", p.LineWidth));
-  d.Fields.push_back(IndexField(TFieldKind::Layer, "图层：", p.LayerIndex, LayerNames(Crane)));
+  AddFigureCommonFields(d.Fields, p, Crane);
   // The centre's two coordinates share one caption, as the radius line's label does below.
   d.Fields.push_back(TextField(TFieldKind::Number, "中心点：", p.YdX));
   d.Fields.push_back(TextField(TFieldKind::Number, " ", p.YdY));
@@ -84,3 +48,5 @@ TP_Tadiao::TP_Tadiao(TDocView& View, TCustomTadiao& Crane, QWidget* Parent) : FP
 }
 
 bool EditTadiaoProperties(TDocView& View, TCustomTadiao& Crane) { return TP_Tadiao(View, Crane).Execute(); }
+
+void RegisterCraneDialog() { RegisterFigureDialog(TCustomTadiao::StaticClass(), &EditTadiaoProperties); }

@@ -26,3 +26,4 @@ private:
 
 // EditProperties of the crane: the modal dialog; true on OK.
 bool EditTadiaoProperties(TDocView& View, TCustomTadiao& Crane);
+void RegisterCraneDialog();

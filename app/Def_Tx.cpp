@@ -2,9 +2,11 @@
 
 #include "app/AlignDialog.h"
 #include "app/BlockDialogs.h"
+#include "app/Commands.h"
 #include "docview/Cursors.h"
 #include "docview/Environment.h"
 #include "figures/Figure.h"
+#include "figures/FigureFamily.h"
 #include "figures/FigureSet.h"
 #include "foundation/StreamError.h"
 #include "platform/Clipboard.h"
@@ -349,10 +351,10 @@ void TDef_Tx::ComboFigure(int Code) {
     MessageDlg("必须选择两个或两个以上图形才能执行该操作！", mtInformation, mbOK);
     return;
   }
-  // Only closed figures combine, and no closed figure class exists yet.
+  // Only closed figures combine.
   const std::vector<TMyPersistent*> items = DrawView1->Selection().FList;
   for (TMyPersistent* p : items)
-    if (!ClassIs(&p->ClassType(), {"TCustomWdbxFigure", "TTxCircle", "TTxEllipse", "TTxRoundRect", "TComboFigure"})) {
+    if (const auto* f = dynamic_cast<const TCustomFigure*>(p); !f || !IsClosedFigure(*f)) {
       MessageDlg("只有封闭图形才能执行该操作！", mtInformation, mbOK);
       return;
     }
@@ -411,7 +413,8 @@ void TDef_Tx::ShowFigureMenu(TPoint Pos) {
   show("置后", true);
   show("粘贴", CheckClipBoard());
   show("属性...", selected == 1);
-  show("编辑...", selected == 1 && ClassIs(&DrawView1->SelectedItem(0)->ClassType(), {"TTxOle", "TTxEdit", "TTxMemo"}));
+  const TFigureFamily* family = selected == 1 ? FamilyOf(DrawView1->SelectedItem(0)->ClassType()) : nullptr;
+  show("编辑...", family && family->EditsInPlace);
   show("排列...", selected > 1);
   for (const char* c : {"删除", "剪切", "复制", "生成图块"}) show(c, selected > 0);
   show("移动", !allowMove);

@@ -2,18 +2,11 @@
 
 namespace {
 
-TFormField TextField(std::string Label, std::string& Value, std::string Group = {}) {
-  return {TFieldKind::Number, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
-          [&Value](const std::string& v) { Value = v; }, nullptr};
-}
-
 TFormField ModeField(std::string Label, int& Mode, std::vector<std::string> Items,
                      std::function<void(TPropertyForm&)> Changed) {
-  return {TFieldKind::Radio, std::move(Label), {}, std::move(Items), [&Mode] { return std::to_string(Mode); },
-          [&Mode](const std::string& v) {
-            if (v != "-1") Mode = std::stoi(v);
-          },
-          std::move(Changed)};
+  TFormField f = IndexField(TFieldKind::Radio, std::move(Label), Mode, std::move(Items));
+  f.Changed = std::move(Changed);
+  return f;
 }
 
 // Mode 1 takes a distance and an angle instead of x and y.
@@ -35,8 +28,8 @@ TMoveCopyDialog::TMoveCopyDialog(bool Copy, QWidget* Parent) : FCopy(Copy) {
   TFormDef d;
   d.Caption = Copy ? "平移拷贝" : "平移";
   d.Fields.push_back(ModeField("平移方式：", FParams.Mode, {"坐标", "距离和角度"}, ShowMoveMode));
-  d.Fields.push_back(TextField("X：", FParams.Value1));
-  d.Fields.push_back(TextField("Y：", FParams.Value2));
+  d.Fields.push_back(TextField(TFieldKind::Number, "X：", FParams.Value1));
+  d.Fields.push_back(TextField(TFieldKind::Number, "Y：", FParams.Value2));
   FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
   ShowMoveMode(*FForm);
 }
@@ -52,14 +45,14 @@ TArrayDialog::TArrayDialog(QWidget* Parent) {
   d.Caption = "阵列";
   TArrayParams& p = FParams;
   d.Fields.push_back(ModeField("阵列方式 :", p.Mode, {"矩形阵列", "圆阵列"}, ShowArrayMode));
-  d.Fields.push_back(TextField("行数:", p.Rows, "矩形阵列"));
-  d.Fields.push_back(TextField("列数:", p.Cols, "矩形阵列"));
-  d.Fields.push_back(TextField("行距:", p.RowDistance, "矩形阵列"));
-  d.Fields.push_back(TextField("列距:", p.ColDistance, "矩形阵列"));
-  d.Fields.push_back(TextField("个数:", p.Count, "圆阵列"));
-  d.Fields.push_back(TextField("圆点X:", p.CenterX, "圆阵列"));
-  d.Fields.push_back(TextField("圆点Y:", p.CenterY, "圆阵列"));
-  d.Fields.push_back(TextField("角度:", p.Angle, "圆阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "行数:", p.Rows, "矩形阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "列数:", p.Cols, "矩形阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "行距:", p.RowDistance, "矩形阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "列距:", p.ColDistance, "矩形阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "个数:", p.Count, "圆阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "圆点X:", p.CenterX, "圆阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "圆点Y:", p.CenterY, "圆阵列"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "角度:", p.Angle, "圆阵列"));
   d.Fields.push_back({TFieldKind::Check, "绕圆点旋转", "圆阵列", {}, [&p] { return std::string(p.Rotate ? "1" : "0"); },
                       [&p](const std::string& v) { p.Rotate = v == "1"; }, nullptr});
   FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);

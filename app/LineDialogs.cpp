@@ -5,51 +5,15 @@
 
 #include <algorithm>
 
-namespace {
-
 using TFields = std::vector<TFormField>;
 
-// Bound to a text member of the dialog model.
-TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group = {}) {
-  return {Kind, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
-          [&Value](const std::string& v) { Value = v; }, nullptr};
-}
-
-TFormField CheckField(std::string Label, bool& Value, std::string Group = {}) {
-  return {TFieldKind::Check, std::move(Label), std::move(Group), {},
-          [&Value] { return std::string(Value ? "1" : "0"); }, [&Value](const std::string& v) { Value = v == "1"; },
-          nullptr};
-}
-
-template <class Int>
-TFormField IndexField(TFieldKind Kind, std::string Label, Int& Value, std::vector<std::string> Items,
-                      std::string Group = {}) {
-  return {Kind, std::move(Label), std::move(Group), std::move(Items), [&Value] { return std::to_string(Value); },
-          [&Value](const std::string& v) {
-            // An empty choice keeps the value.
-            if (v != "-1") Value = static_cast<Int>(std::stol(v));
-          },
-          nullptr};
-}
-
-// Identity, pen and layer: what every figure's dialog shows first.
-void AddCommon(TFields& Fields, TLineCommonProperties& P, const TCustomFigure& Figure) {
+void AddFigureCommonFields(std::vector<TFormField>& Fields, TLineCommonProperties& P, const TCustomFigure& Figure) {
   Fields.push_back({TFieldKind::Ident, "标识：", "", {}, [&P] { return P.Ident; }, nullptr, nullptr});
-  Fields.push_back({TFieldKind::Colour, "颜色：", "", {}, [&P] { return ColorText(P.PenColor); },
-                    [&P](const std::string& v) {
-                      // The swatch only ever holds a colour number; anything else keeps the pen's.
-                      try {
-                        P.PenColor = COLORREF(std::stoul(v));
-                      } catch (const std::exception&) {
-                      }
-                    },
-                    nullptr});
+  Fields.push_back(ColourField("颜色：", P.PenColor));
   Fields.push_back(IndexField(TFieldKind::Combo, "线型：", P.PenStyle, PenStyleNames()));
   Fields.push_back(TextField(TFieldKind::Number, "线宽：", P.LineWidth));
   Fields.push_back(IndexField(TFieldKind::Layer, "图层：", P.LayerIndex, LayerNames(Figure)));
 }
-
-}  // namespace
 
 const std::vector<std::string>& PenStyleNames() {
   static const std::vector<std::string> names = {"实线", "虚线", "点线", "点划线", "双点划线", "空线", "内框线"};
@@ -60,7 +24,7 @@ TP_Line::TP_Line(TDocView& View, TCustomTxLine& Line, QWidget* Parent) : FProps(
   TFormDef d;
   d.Caption = "定义箭头线属性";
   TTxLineProperties& p = FProps;
-  AddCommon(d.Fields, p, Line);
+  AddFigureCommonFields(d.Fields, p, Line);
   d.Fields.push_back(TextField(TFieldKind::Number, "起点X：", p.QdX, "坐标"));
   d.Fields.push_back(TextField(TFieldKind::Number, "起点Y：", p.QdY, "坐标"));
   d.Fields.push_back(TextField(TFieldKind::Number, "终点X：", p.ZdX, "坐标"));
@@ -81,7 +45,7 @@ TP_Arrowbz::TP_Arrowbz(TDocView& View, TCustomArrowLine& Line, QWidget* Parent)
   TFormDef d;
   d.Caption = "定义标注属性";
   TArrowLineProperties& p = FProps;
-  AddCommon(d.Fields, p, Line);
+  AddFigureCommonFields(d.Fields, p, Line);
   d.Fields.push_back({TFieldKind::Radio, "标注方式：", "", {"箭头", "斜线"},
                       [&p] { return std::string(p.ArrowBz ? "0" : "1"); },
                       [&p](const std::string& v) { p.ArrowBz = v == "0"; },
@@ -176,7 +140,7 @@ TP_ConstrutionLine::TP_ConstrutionLine(TDocView& View, TCustomConstructionLine& 
   TFormDef d;
   d.Caption = "定义边缘线属性";
   TConstructionLineProperties& p = FProps;
-  AddCommon(d.Fields, p, Line);
+  AddFigureCommonFields(d.Fields, p, Line);
   d.Fields.push_back(TextField(TFieldKind::Number, "起点X：", p.QdX, "坐标"));
   d.Fields.push_back(TextField(TFieldKind::Number, "起点Y：", p.QdY, "坐标"));
   d.Fields.push_back(TextField(TFieldKind::Number, "终点X：", p.ZdX, "坐标"));
@@ -209,4 +173,10 @@ bool EditTxLineProperties(TDocView& View, TCustomTxLine& Line) { return TP_Line(
 bool EditArrowLineProperties(TDocView& View, TCustomArrowLine& Line) { return TP_Arrowbz(View, Line).Execute(); }
 bool EditConstructionLineProperties(TDocView& View, TCustomConstructionLine& Line) {
   return TP_ConstrutionLine(View, Line).Execute();
+}
+
+void RegisterLineDialogs() {
+  RegisterFigureDialog(TCustomTxLine::StaticClass(), &EditTxLineProperties);
+  RegisterFigureDialog(TCustomArrowLine::StaticClass(), &EditArrowLineProperties);
+  RegisterFigureDialog(TCustomConstructionLine::StaticClass(), &EditConstructionLineProperties);
 }

@@ -12,6 +12,8 @@ class TDocView;
 
 // The pen styles psSolid..psInsideFrame as every dialog names them.
 const std::vector<std::string>& PenStyleNames();
+// Identity, pen and layer: what every figure's dialog shows first.
+void AddFigureCommonFields(std::vector<TFormField>& Fields, TLineCommonProperties& P, const TCustomFigure& Figure);
 
 class TP_Line {
 public:
@@ -58,3 +60,4 @@ private:
 bool EditTxLineProperties(TDocView& View, TCustomTxLine& Line);
 bool EditArrowLineProperties(TDocView& View, TCustomArrowLine& Line);
 bool EditConstructionLineProperties(TDocView& View, TCustomConstructionLine& Line);
+void RegisterLineDialogs();

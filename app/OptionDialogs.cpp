@@ -1,5 +1,6 @@
 #include "app/OptionDialogs.h"
 
+#include "app/BlockDialogs.h"
 #include "app/CommandText.h"
 #include "app/LineDialogs.h"
 #include "docview/Environment.h"
@@ -21,36 +22,6 @@ using TFields = std::vector<TFormField>;
 TFormField Field(TFieldKind Kind, std::string Label, std::string Group, std::function<std::string()> Get,
                  std::function<void(const std::string&)> Set, std::vector<std::string> Items = {}) {
   return {Kind, std::move(Label), std::move(Group), std::move(Items), std::move(Get), std::move(Set), nullptr};
-}
-
-TFormField CheckField(std::string Label, bool& Value, std::string Group = {}) {
-  return Field(TFieldKind::Check, std::move(Label), std::move(Group),
-               [&Value] { return std::string(Value ? "1" : "0"); }, [&Value](const std::string& v) { Value = v == "1"; });
-}
-
-// A choice by index; an empty choice keeps the value.
-template <class Int>
-TFormField IndexField(TFieldKind Kind, std::string Label, Int& Value, std::vector<std::string> Items,
-                      std::string Group = {}) {
-  const int n = int(Items.size());
-  return Field(Kind, std::move(Label), std::move(Group), [&Value] { return std::to_string(int(Value)); },
-               [&Value, n](const std::string& v) {
-                 int i = -1;
-                 if (ParseInt(v, i) && i >= 0 && i < n) Value = static_cast<Int>(i);
-               },
-               std::move(Items));
-}
-
-// The swatch only ever holds a colour number; anything else keeps the colour.
-template <class Color>
-TFormField ColourField(std::string Label, Color& Value, std::string Group = {}) {
-  return Field(TFieldKind::Colour, std::move(Label), std::move(Group), [&Value] { return ColorText(unsigned(Value)); },
-               [&Value](const std::string& v) {
-                 try {
-                   Value = static_cast<Color>(std::stoul(v));
-                 } catch (const std::exception&) {
-                 }
-               });
 }
 
 // Whole numbers of at least Min; a value that does not convert keeps the old one.
@@ -222,6 +193,26 @@ TDrawingPropertiesDialog::TDrawingPropertiesDialog(TTxFigureSet& Root, QWidget* 
 }
 
 // ---- 线条样式
+
+TFillDialog::TFillDialog(TBrush Brush, bool HasFillItem, QWidget* Parent)
+    : FStart(Brush), FChoice(HasFillItem ? kCustom : int(Brush.Style)), FColor(Brush.Color), FHasFillItem(HasFillItem) {
+  TFormDef d;
+  d.Caption = "定义填充";
+  std::vector<std::string> styles = BrushStyleNames();
+  if (HasFillItem) styles.push_back("自定义填充");
+  d.Fields.push_back(IndexField(TFieldKind::Radio, "样式：", FChoice, std::move(styles), "系统填充"));
+  d.Fields.push_back(ColourField("其它颜色...", FColor, "系统填充"));
+  TFormField reset{TFieldKind::Button, "缺省颜色", "系统填充", {}, nullptr, nullptr, nullptr};
+  reset.Changed = [](TPropertyForm& F) { F.Show(F.IndexOf("其它颜色..."), ColorText(TBrush{}.Color)); };
+  d.Fields.push_back(std::move(reset));
+  FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
+}
+
+TBrush TFillDialog::Brush() const {
+  // The pattern block keeps the figure's own brush under it.
+  if (KeepsFillItem()) return {FColor, FStart.Style};
+  return {FColor, static_cast<TBrushStyle>(std::clamp(FChoice, 0, int(bsDiagCross)))};
+}
 
 TPenStyleDialog::TPenStyleDialog(int Style, QWidget* Parent) : FStyle(Style) {
   TFormDef d;

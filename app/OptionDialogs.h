@@ -88,5 +88,24 @@ private:
   std::unique_ptr<TPropertyForm> FForm;
 };
 
+// "定义填充": the page "系统填充" offers the brush styles and a colour; a
+// figure filled with a pattern block starts on the extra choice that keeps
+// it ("自定义填充"), and choosing a system style clears the block.
+class TFillDialog {
+public:
+  TFillDialog(TBrush Brush, bool HasFillItem, QWidget* Parent = nullptr);
+  TPropertyForm& Form() { return *FForm; }
+  TBrush Brush() const;
+  bool KeepsFillItem() const { return FHasFillItem && FChoice == kCustom; }
+
+private:
+  static constexpr int kCustom = 8;  // after the eight brush styles
+  TBrush FStart;
+  int FChoice;
+  COLORREF FColor;
+  bool FHasFillItem;
+  std::unique_ptr<TPropertyForm> FForm;
+};
+
 // Runs a form modally, or through the hook that tests install.
 bool RunCommandForm(TPropertyForm& Form);

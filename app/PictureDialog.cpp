@@ -26,16 +26,6 @@ bool HasExtension(const std::string& Name) {
   return dot != std::string::npos && (slash == std::string::npos || dot > slash);
 }
 
-TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group = {}) {
-  return {Kind, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
-          [&Value](const std::string& v) { Value = v; }, nullptr};
-}
-
-TFormField CheckField(std::string Label, bool& Value) {
-  return {TFieldKind::Check, std::move(Label), {}, {}, [&Value] { return std::string(Value ? "1" : "0"); },
-          [&Value](const std::string& v) { Value = v == "1"; }, nullptr};
-}
-
 }  // namespace
 
 TP_Picture::TP_Picture(TDocView& View, TCustomTxPicture& Picture, QWidget* Parent)
@@ -63,11 +53,7 @@ TP_Picture::TP_Picture(TDocView& View, TCustomTxPicture& Picture, QWidget* Paren
   d.Fields.push_back(std::move(width));
   d.Fields.push_back(CheckField("保持原始尺寸", p.KeepOriginalSize));
   d.Fields.push_back(CheckField("锁定纵横比", p.KeepAspect));
-  d.Fields.push_back({TFieldKind::Layer, "图层", "", LayerNames(Picture), [&p] { return std::to_string(p.LayerIndex); },
-                      [&p](const std::string& v) {
-                        if (v != "-1") p.LayerIndex = std::stoi(v);
-                      },
-                      nullptr});
+  d.Fields.push_back(IndexField(TFieldKind::Layer, "图层", p.LayerIndex, LayerNames(Picture)));
   d.Fields.push_back({TFieldKind::Button, "另存为...", "", {}, nullptr, nullptr, [this](TPropertyForm&) { SaveImage(); }});
   d.Accepted = [this, &View] { ApplyFigureEdit(View, FPicture, [this] { SetPictureProperties(FPicture, FProps); }); };
   FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
@@ -144,3 +130,5 @@ bool ChoosePendingPicture(bool* Told) {
   if (!answer.Ok || answer.FileName.empty()) return false;
   return LoadPendingPicture(answer.FileName, Told);
 }
+
+void RegisterPictureDialog() { RegisterFigureDialog(TCustomTxPicture::StaticClass(), &EditPictureProperties); }

@@ -29,6 +29,7 @@ private:
 };
 
 bool EditPictureProperties(TDocView& View, TCustomTxPicture& Picture);
+void RegisterPictureDialog();
 
 // The picture-open dialog's filter: kPictureOpenFilter with the formats
 // Qt's image readers add (ConvertedPictureExtensions), which insert as bitmaps.

@@ -3,6 +3,7 @@
 #include "docview/DocView.h"
 #include "docview/Document.h"
 #include "figures/FigureSet.h"
+#include "figures/FigureText.h"
 #include "foundation/GbkCodec.h"
 #include "platform/Gdi.h"
 #include "platform/System.h"
@@ -24,6 +25,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -384,6 +386,13 @@ void ApplyFigureEdit(TDocView& View, TCustomFigure& Figure, const std::function<
   if (doc) doc->SetModifiedFlag(true);
 }
 
+void RegisterFigureDialogOf(const TMetaClass& Class, std::function<bool(TDocView&, TDocItem&)> Edit) {
+  RegisterPropertyEditor(Class, [Edit = std::move(Edit)](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && Edit(*view, Item);
+  });
+}
+
 std::vector<std::string> LayerNames(const TCustomFigure& Figure) {
   const TCustomFigureSet* top = Figure.FParent;
   while (top && top->FParent) top = top->FParent;
@@ -401,3 +410,44 @@ bool CheckSavableText(const std::string& Text) {
 }
 
 std::string ColorText(unsigned Color) { return std::to_string(Color); }
+
+TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group) {
+  return {Kind, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
+          [&Value](const std::string& v) { Value = v; }, nullptr};
+}
+
+TFormField CheckField(std::string Label, bool& Value, std::string Group) {
+  return {TFieldKind::Check, std::move(Label), std::move(Group), {},
+          [&Value] { return std::string(Value ? "1" : "0"); }, [&Value](const std::string& v) { Value = v == "1"; },
+          nullptr};
+}
+
+TFormField IndexFieldOf(TFieldKind Kind, std::string Label, std::function<int()> Get, std::function<void(int)> Set,
+                        std::vector<std::string> Items, std::string Group) {
+  const int n = int(Items.size());
+  return {Kind,
+          std::move(Label),
+          std::move(Group),
+          std::move(Items),
+          [Get = std::move(Get)] { return std::to_string(Get()); },
+          [Set = std::move(Set), n](const std::string& v) {
+            int i = -1;
+            if (ParseInt(v, i) && i >= 0 && (n == 0 || i < n)) Set(i);
+          },
+          nullptr};
+}
+
+TFormField ColourFieldOf(std::string Label, std::function<unsigned()> Get, std::function<void(unsigned)> Set,
+                         std::string Group) {
+  return {TFieldKind::Colour,
+          std::move(Label),
+          std::move(Group),
+          {},
+          [Get = std::move(Get)] { return ColorText(Get()); },
+          [Set = std::move(Set)](const std::string& v) {
+            char* end = nullptr;
+            const unsigned long c = std::strtoul(v.c_str(), &end, 10);
+            if (!v.empty() && end && *end == 0 && c <= 0xFFFFFFFFul) Set(unsigned(c));
+          },
+          nullptr};
+}

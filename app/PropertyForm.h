@@ -14,7 +14,9 @@
 class QDialog;
 class QWidget;
 class TCustomFigure;
+class TDocItem;
 class TDocView;
+struct TMetaClass;
 class TPropertyForm;
 
 enum class TFieldKind {
@@ -99,6 +101,15 @@ private:
 // runs the model's set function, and the document is marked modified.
 void ApplyFigureEdit(TDocView& View, TCustomFigure& Figure, const std::function<void()>& Apply);
 
+// Registers Edit as the property dialog of Class and of its descendants
+// without a dialog of their own; each dialog file registers its dialogs.
+void RegisterFigureDialogOf(const TMetaClass& Class, std::function<bool(TDocView&, TDocItem&)> Edit);
+template <class Figure>
+void RegisterFigureDialog(const TMetaClass& Class, bool (*Edit)(TDocView&, Figure&)) {
+  RegisterFigureDialogOf(Class,
+                         [Edit](TDocView& View, TDocItem& Item) { return Edit(View, static_cast<Figure&>(Item)); });
+}
+
 // The names of the drawing root's layers, for a layer chooser.
 std::vector<std::string> LayerNames(const TCustomFigure& Figure);
 
@@ -109,3 +120,27 @@ bool CheckSavableText(const std::string& Text);
 
 // Colour numbers as the form shows them.
 std::string ColorText(unsigned Color);
+
+// Fields bound to a member of a dialog model: what every dialog is made of.
+TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group = {});
+TFormField CheckField(std::string Label, bool& Value, std::string Group = {});
+// A choice by index among Items (a slider has none: any position); an empty
+// or unknown choice keeps the value.
+TFormField IndexFieldOf(TFieldKind Kind, std::string Label, std::function<int()> Get, std::function<void(int)> Set,
+                        std::vector<std::string> Items, std::string Group = {});
+template <class Int>
+TFormField IndexField(TFieldKind Kind, std::string Label, Int& Value, std::vector<std::string> Items,
+                      std::string Group = {}) {
+  return IndexFieldOf(
+      Kind, std::move(Label), [&Value] { return int(Value); }, [&Value](int i) { Value = static_cast<Int>(i); },
+      std::move(Items), std::move(Group));
+}
+// The swatch only ever holds a colour number; anything else keeps the colour.
+TFormField ColourFieldOf(std::string Label, std::function<unsigned()> Get, std::function<void(unsigned)> Set,
+                         std::string Group = {});
+template <class Color>
+TFormField ColourField(std::string Label, Color& Value, std::string Group = {}) {
+  return ColourFieldOf(
+      std::move(Label), [&Value] { return unsigned(Value); }, [&Value](unsigned c) { Value = static_cast<Color>(c); },
+      std::move(Group));
+}

@@ -88,9 +88,8 @@ Tpt TFramedFigureSet::FrameOrigin() const {
 }
 
 std::array<TPoint, 5> TFramedFigureSet::GetDD() const {
-  const double s = GetScale();
-  const Tpt local[4] = {FYd, Add(FYd, Rot({s * FWidth, 0}, FXzJd)), Add(FYd, Rot({s * FWidth, s * FHeight}, FXzJd)),
-                        Add(FYd, Rot({0, s * FHeight}, FXzJd))};
+  const TFrameRect frame{*this, FYd, FWidth, FHeight, FXzJd};
+  const Tpt local[4] = {frame.Corner(0), frame.Corner(1), frame.Corner(2), frame.Corner(3)};
   std::array<TPoint, 5> out{};
   for (int i = 0; i < 4; ++i) {
     if (IsChild() || i == 0)
@@ -122,20 +121,7 @@ bool TFramedFigureSet::Selected(Tpt P, double) const {
 }
 
 void TFramedFigureSet::CalcPositionRect(TRect& Rect) const {
-  const double s = GetScale();
-  const Tpt corners[4] = {{0, 0}, {s * FWidth, 0}, {s * FWidth, s * FHeight}, {0, s * FHeight}};
-  for (int i = 0; i < 4; ++i) {
-    const Tpt r = Add(FYd, Rot(corners[i], FXzJd));
-    const TPoint p = ptodp(xyTransLogPt(r.x, r.y));
-    if (i == 0) {
-      Rect = TRect{p.x, p.y, p.x, p.y};
-    } else {
-      Rect.Left = std::min(Rect.Left, p.x);
-      Rect.Right = std::max(Rect.Right, p.x);
-      Rect.Top = std::min(Rect.Top, p.y);
-      Rect.Bottom = std::max(Rect.Bottom, p.y);
-    }
-  }
+  Rect = TFrameRect{*this, FYd, FWidth, FHeight, FXzJd}.LogRect();
   if (!IsChild()) ExpandRect(Rect, 2);
 }
 
@@ -149,10 +135,7 @@ bool TFramedFigureSet::HitBounds(double, TDBox& Box) const {
 
 void TFramedFigureSet::GetHandle(int Index, TPoint& P) const {
   if (Index < 1 || Index > 8) return;
-  const double sw = GetScale() * FWidth, sh = GetScale() * FHeight;
-  static const double kx[8] = {0, 0.5, 1, 1, 1, 0.5, 0, 0};
-  static const double ky[8] = {0, 0, 0, 0.5, 1, 1, 1, 0.5};
-  const Tpt h = Add(FYd, Rot({kx[Index - 1] * sw, ky[Index - 1] * sh}, FXzJd));
+  const Tpt h = TFrameRect{*this, FYd, FWidth, FHeight, FXzJd}.Handle(Index);
   P = ptodp(xyTransLogPt(h.x, h.y));
 }
 

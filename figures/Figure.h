@@ -183,6 +183,9 @@ public:
   void SetBrush(const TBrush& Brush) { FBrush = Brush; }
   // The fill item becomes a copy of Block (keeping its size on the sheet), or none.
   void SetFillItem(const TCustomFigureSet* Block);
+  // Block's copy with its scale multiplied by Factor: a block taken from a
+  // figure whose parents scale by Factor keeps its size on the sheet.
+  void SetFillItemScaled(const TCustomFigureSet* Block, double Factor);
 
   std::string FCaption;
   std::string FName;
@@ -206,8 +209,4 @@ protected:
   TLogFrame LogFrame() const;
   // The frame of the children of Set, as each of them would work it out.
   static TLogFrame ChildFrameOf(const TCustomFigureSet& Set);
-
-private:
-  // Block's copy with its scale multiplied by Factor.
-  void SetFillItemScaled(const TCustomFigureSet* Block, double Factor);
 };

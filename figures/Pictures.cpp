@@ -24,42 +24,8 @@ std::unique_ptr<TPicture> MyPicture;
 
 namespace {
 
-// The rectangle both figures are: origin corner Yd, size s*W by s*H in the
-// figure's frame (y up), s the figure's own scale. Everything the two share
-// about it works through here.
-struct TFrameRect {
-  const TCustomFigure& F;
-  Tpt Yd;
-  double W, H;
-
-  double S() const { return F.GetScale(); }
-  // Corner i (0..3) counter-clockwise from the origin corner.
-  Tpt Corner(int i) const {
-    const double sw = S() * W, sh = S() * H;
-    static constexpr double kx[4] = {0, 1, 1, 0}, ky[4] = {0, 0, 1, 1};
-    return {Yd.x + kx[i] * sw, Yd.y + ky[i] * sh};
-  }
-  Tpt Handle(int Index) const {
-    static constexpr double kx[8] = {0, 0.5, 1, 1, 1, 0.5, 0, 0};
-    static constexpr double ky[8] = {0, 0, 0, 0.5, 1, 1, 1, 0.5};
-    return {Yd.x + kx[Index - 1] * S() * W, Yd.y + ky[Index - 1] * S() * H};
-  }
-  TRect LogRect() const {
-    TRect r;
-    for (int i = 0; i < 4; ++i) {
-      const Tpt c = Corner(i);
-      const TPoint d = ptodp(F.xyTransLogPt(c.x, c.y));
-      if (i == 0) {
-        r = {d.x, d.y, d.x, d.y};
-        continue;
-      }
-      r.Left = std::min(r.Left, d.x);
-      r.Top = std::min(r.Top, d.y);
-      r.Right = std::max(r.Right, d.x);
-      r.Bottom = std::max(r.Bottom, d.y);
-    }
-    return r;
-  }
+// Both figures are an unturned framed rectangle.
+struct TPictureFrame : TFrameRect {
   bool Contains(Tpt Logical) const {
     const Tpt p = F.xyTransAbsPt(Logical.x, Logical.y);
     return Yd.x <= p.x && p.x <= Yd.x + S() * W && Yd.y <= p.y && p.y <= Yd.y + S() * H;
@@ -69,10 +35,12 @@ struct TFrameRect {
     Box = {double(r.Left) - 1, double(r.Top) - 1, double(r.Right) + 1, double(r.Bottom) + 1};
     return true;
   }
-  void DrawFrame(TCustomFigure& Fig, TCanvas& Canvas) const {
-    for (int i = 0; i < 4; ++i) Fig.DrawLine(Corner(i), Corner((i + 1) % 4), Canvas);
-  }
 };
+
+template <class Fig>
+TPictureFrame FrameOf(const Fig& F) {
+  return {{F, F.FYd, F.FWidth, F.FHeight}};
+}
 
 // Snapping shared by the two figures: corners (end points); the origin
 // corner, the bottom midpoint, the centre and the left midpoint (mid
@@ -282,7 +250,7 @@ void TCustomTxPicture::AssignTo(TPersistent& Dest) const {
 
 void TCustomTxPicture::Paint(TShowPlace& ShowPlace) {
   TCanvas& cv = *ShowPlace.cvs;
-  const TFrameRect fr{*this, FYd, FWidth, FHeight};
+  const TPictureFrame fr = FrameOf(*this);
   if (FPicture && FPicture->Graphic()) {
     const TGraphic& g = *FPicture->Graphic();
     const TRect r = fr.LogRect();
@@ -296,15 +264,15 @@ void TCustomTxPicture::Paint(TShowPlace& ShowPlace) {
   if (FPen.Style != psClear) fr.DrawFrame(*this, cv);
 }
 
-bool TCustomTxPicture::Selected(Tpt P, double) const { return TFrameRect{*this, FYd, FWidth, FHeight}.Contains(P); }
+bool TCustomTxPicture::Selected(Tpt P, double) const { return FrameOf(*this).Contains(P); }
 
 bool TCustomTxPicture::HitBounds(double, TDBox& Box) const {
-  return TFrameRect{*this, FYd, FWidth, FHeight}.Bounds(Box);
+  return FrameOf(*this).Bounds(Box);
 }
 
 void TCustomTxPicture::GetHandle(int Index, TPoint& P) const {
   if (Index < 1 || Index > 8) return;
-  const Tpt h = TFrameRect{*this, FYd, FWidth, FHeight}.Handle(Index);
+  const Tpt h = FrameOf(*this).Handle(Index);
   P = ptodp(xyTransLogPt(h.x, h.y));
 }
 
@@ -319,11 +287,11 @@ void TCustomTxPicture::SetRefPoint(double X, double Y) {
   Change(*this, [&] { FYd = {X, Y}; });
 }
 
-void TCustomTxPicture::CalcPositionRect(TRect& Rect) const { Rect = TFrameRect{*this, FYd, FWidth, FHeight}.LogRect(); }
+void TCustomTxPicture::CalcPositionRect(TRect& Rect) const { Rect = FrameOf(*this).LogRect(); }
 
 bool TCustomTxPicture::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                                        TPointLxSet KindSet) {
-  return RectCapturePoint(*this, TFrameRect{*this, FYd, FWidth, FHeight}, P, Kind, View, CursorPt, KindSet);
+  return RectCapturePoint(*this, FrameOf(*this), P, Kind, View, CursorPt, KindSet);
 }
 
 void TCustomTxPicture::FigureMirror(TBx Line) { RectMirror(*this, FYd, Line); }
@@ -456,7 +424,7 @@ void TCustomOle::Paint(TShowPlace& ShowPlace) { PaintFrame(ShowPlace); }
 
 void TCustomOle::PaintFrame(TShowPlace& ShowPlace) {
   TCanvas& cv = *ShowPlace.cvs;
-  const TFrameRect fr{*this, FYd, FWidth, FHeight};
+  const TPictureFrame fr = FrameOf(*this);
   if (FPen.Style != psClear) fr.DrawFrame(*this, cv);
   // No presentation can be drawn here: the caption says what the frame holds.
   const TRect r = fr.LogRect();
@@ -476,13 +444,13 @@ void TCustomOle::PaintFrame(TShowPlace& ShowPlace) {
   cv.TextOut((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2 + down * std::abs(font.Height) / 3, FClassNameDescription);
 }
 
-bool TCustomOle::Selected(Tpt P, double) const { return TFrameRect{*this, FYd, FWidth, FHeight}.Contains(P); }
+bool TCustomOle::Selected(Tpt P, double) const { return FrameOf(*this).Contains(P); }
 
-bool TCustomOle::HitBounds(double, TDBox& Box) const { return TFrameRect{*this, FYd, FWidth, FHeight}.Bounds(Box); }
+bool TCustomOle::HitBounds(double, TDBox& Box) const { return FrameOf(*this).Bounds(Box); }
 
 void TCustomOle::GetHandle(int Index, TPoint& P) const {
   if (Index < 1 || Index > 8) return;
-  const Tpt h = TFrameRect{*this, FYd, FWidth, FHeight}.Handle(Index);
+  const Tpt h = FrameOf(*this).Handle(Index);
   P = ptodp(xyTransLogPt(h.x, h.y));
 }
 
@@ -494,11 +462,11 @@ void TCustomOle::SetRefPoint(double X, double Y) {
   Change(*this, [&] { FYd = {X, Y}; });
 }
 
-void TCustomOle::CalcPositionRect(TRect& Rect) const { Rect = TFrameRect{*this, FYd, FWidth, FHeight}.LogRect(); }
+void TCustomOle::CalcPositionRect(TRect& Rect) const { Rect = FrameOf(*this).LogRect(); }
 
 bool TCustomOle::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                                  TPointLxSet KindSet) {
-  return RectCapturePoint(*this, TFrameRect{*this, FYd, FWidth, FHeight}, P, Kind, View, CursorPt, KindSet);
+  return RectCapturePoint(*this, FrameOf(*this), P, Kind, View, CursorPt, KindSet);
 }
 
 void TCustomOle::FigureMirror(TBx Line) { RectMirror(*this, FYd, Line); }

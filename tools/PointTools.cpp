@@ -8,13 +8,6 @@
 #include <cmath>
 #include <cstring>
 
-bool ClassIs(const TMetaClass* Class, std::initializer_list<const char*> Names) {
-  for (const TMetaClass* c = Class; c; c = c->Parent)
-    for (const char* n : Names)
-      if (std::strcmp(c->Name, n) == 0) return true;
-  return false;
-}
-
 TToolPointLine* StartPointLine(TDocView& View, Tpt P) {
   SetCapture(View);
   auto line = std::make_unique<TToolPointLine>();

@@ -7,9 +7,6 @@
 
 #include <initializer_list>
 
-// Whether the class or one of its ancestors has one of the names.
-bool ClassIs(const TMetaClass* Class, std::initializer_list<const char*> Names);
-
 class TOnePointTool : public TDrawTool {
 public:
   explicit TOnePointTool(const TMetaClass* AItemClass) : TDrawTool(AItemClass) {}

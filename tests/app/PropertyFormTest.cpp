@@ -147,6 +147,29 @@ TEST(PropertyForm, TextWithoutGbkFormIsRefusedAndTheDialogStaysOpen) {
   EXPECT_EQ(form.Dialog().result(), QDialog::Accepted);
 }
 
+TEST(PropertyForm, BoundFieldsKeepTheModelValueWhenAnEntryDoesNotConvert) {
+  int choice = 1;
+  unsigned colour = 0x123456u;
+  std::string text = "1.5";
+  TFormField index = IndexField(TFieldKind::Combo, "线型：", choice, {"a", "b", "c"});
+  TFormField swatch = ColourField("颜色：", colour);
+  for (const char* v : {"", "-1", "3", "x", "1e3"}) index.Set(v);
+  for (const char* v : {"", "-1", "red", "12x", "99999999999"}) swatch.Set(v);
+  EXPECT_EQ(choice, 1);
+  EXPECT_EQ(colour, 0x123456u);
+  index.Set("2");
+  swatch.Set("255");
+  EXPECT_EQ(choice, 2);
+  EXPECT_EQ(colour, 255u);
+  EXPECT_EQ(index.Get(), "2");
+  // A slider has no items: any position is taken.
+  int pos = 0;
+  IndexField(TFieldKind::Slider, "位置：", pos, {}).Set("70");
+  EXPECT_EQ(pos, 70);
+  TextField(TFieldKind::Number, "长度：", text).Set("2.5");
+  EXPECT_EQ(text, "2.5");
+}
+
 TEST(PropertyForm, TextReadFromAFileGoesBackUnchanged) {
   // A user-defined character and a lone lead byte as a drawing holds them.
   std::string label = GbkToUtf8(std::string("\xAA\xA1\x81", 3));
