@@ -11,9 +11,11 @@
 #include "figures/FigureFamily.h"
 #include "foundation/ClassRegistry.h"
 #include "platform/FileDialog.h"
+#include "platform/Language.h"
 #include "platform/System.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -65,6 +67,89 @@ QAction* Proxy(QAction* Source, const char* Caption, const char* Hint, QObject* 
 }
 
 }  // namespace
+
+// ---- the program
+
+namespace {
+// desktop/plandeck.svg drawn on a 64 × 64 sheet: a plan with its grid, a
+// site outline and a tower crane with its working radius.
+void PaintProgramIcon(QPainter& P) {
+  P.setRenderHint(QPainter::Antialiasing);
+  const QRectF sheet(3, 5, 54, 54);
+  P.setPen(Qt::NoPen);
+  P.setBrush(QColor("#f5f8fc"));
+  P.drawRoundedRect(sheet, 4, 4);
+  P.setPen(QPen(QColor("#c8d3e0"), 1));
+  for (const double y : {23.0, 41.0}) P.drawLine(QPointF(3, y), QPointF(57, y));
+  for (const double x : {21.0, 39.0}) P.drawLine(QPointF(x, 5), QPointF(x, 59));
+  QPen radius(QColor("#e0a000"), 1.2);
+  radius.setDashPattern({3 / 1.2, 2.5 / 1.2});
+  P.setPen(radius);
+  P.setBrush(Qt::NoBrush);
+  // The radius round the mast's top (49, 15) from the sheet's top edge to its right edge.
+  P.save();
+  P.setClipRect(sheet);
+  P.drawEllipse(QPointF(49, 15), 27, 27);
+  P.restore();
+  P.setPen(QPen(QColor("#35557a"), 2));
+  P.drawRoundedRect(sheet, 4, 4);
+  const QColor red("#c00000");
+  P.setPen(QPen(red, 2.5));
+  P.drawRect(QRectF(10, 31, 32, 21));
+  P.setPen(QPen(red, 1.5));
+  for (const double x : {13.0, 19.0, 25.0, 31.0, 37.0}) P.drawLine(QPointF(x, 31), QPointF(x - 3, 28));
+  for (const double y : {36.0, 42.0, 48.0}) P.drawLine(QPointF(10, y), QPointF(7, y + 3));
+  const QColor yellow("#f0b400"), dark("#2b2b2b");
+  auto pen = [](const QColor& C, double W) {
+    QPen p(C, W);
+    p.setCapStyle(Qt::RoundCap);
+    p.setJoinStyle(Qt::RoundJoin);
+    return p;
+  };
+  P.setPen(pen(yellow, 3));
+  P.drawLine(QPointF(46, 58), QPointF(46, 16));
+  P.drawLine(QPointF(52, 58), QPointF(52, 16));
+  P.setPen(pen(yellow, 1.5));
+  for (const double y : {52.0, 42.0, 32.0, 24.0}) P.drawLine(QPointF(46, y), QPointF(52, y - 6));
+  P.setPen(pen(dark, 2));
+  P.drawLine(QPointF(49, 6), QPointF(49, 14));
+  P.setPen(pen(yellow, 3));
+  P.drawLine(QPointF(18, 15), QPointF(61, 15));
+  P.setPen(pen(dark, 1.2));
+  P.drawLine(QPointF(49, 6), QPointF(22, 14));
+  P.drawLine(QPointF(49, 6), QPointF(60, 14));
+  P.fillRect(QRectF(56, 16, 5, 5), QColor("#555555"));
+  P.drawLine(QPointF(26, 16), QPointF(26, 23));
+  P.setPen(pen(dark, 1));
+  P.setBrush(dark);
+  P.drawPolygon(QPolygonF({QPointF(24, 23), QPointF(28, 23), QPointF(27, 26), QPointF(25, 26)}));
+}
+}  // namespace
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.scale(size / 64.0, size / 64.0);
+    PaintProgramIcon(p);
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+void InitPlandeckApplication() {
+  QApplication::setOrganizationName(kOrganisation);
+  QApplication::setApplicationName(kApplication);
+  // No display name: Qt would append " — Plandeck" to every window title,
+  // cutting the short captions of the dialogs.
+  InstallChineseTranslations();
+  // Every window without an icon of its own takes this one, the drawing
+  // windows inside the main window too.
+  QApplication::setWindowIcon(ProgramIcon());
+}
 
 // ---- status bar
 
@@ -548,6 +633,8 @@ void TMainForm::IdleUpdate() {
   if (FIndex->isVisible() && FIndex->IndexView().Document() != doc) FIndex->IndexView().SetDocument(doc);
   const char* checks[4] = {"mi_ViewNormal", "mi_ViewDraw1", "mi_ViewDraw2", "mi_ViewOperate"};
   for (int i = 0; i < 4; ++i) Action(checks[i])->setChecked(!FToolBars[i]->isHidden());
+  // A position belongs to a drawing: with none open there is none to show.
+  if (!tx) FStatusBar->SetPanelText(1, QString());
   FStatusBar->UpdatePanelWidths();
   if (SysEnvironment && SysEnvironment->FOrtho != FShownOrtho) {
     FShownOrtho = SysEnvironment->FOrtho;

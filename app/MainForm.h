@@ -6,6 +6,7 @@
 
 #include "app/Def_Tx.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QStatusBar>
 
@@ -194,3 +195,11 @@ private:
 };
 
 extern TMainForm* MainForm;
+
+// What the program sets up once its application object exists, before any
+// window: organisation and program names (QSettings), Qt's own texts in
+// Chinese and the program's icon for every window. The editor and the
+// application tests both start this way.
+void InitPlandeckApplication();
+// The program's icon (desktop/plandeck.svg, painted without an SVG reader).
+QIcon ProgramIcon();

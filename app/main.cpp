@@ -14,9 +14,7 @@ int main(int argc, char** argv) {
   if (const int code = RunCommandLine(argc, argv); code >= 0) return code;
 
   QApplication app(argc, argv);
-  QApplication::setOrganizationName("Verdaplan");
-  QApplication::setApplicationName("Plandeck");
-  QApplication::setApplicationDisplayName("Plandeck");
+  InitPlandeckApplication();
   InitScreenLogPixels();
   RegisterPlandeckClasses();
   RegisterPropertyDialogs();

@@ -217,6 +217,26 @@ void TDrawView::DrawCapturePoint() {
   ShowShapes(FMarkerShapes);
 }
 
+void TDrawView::HideMarkers() {
+  if (!FMarkerShapes.empty()) EraseShapes(FMarkerShapes);
+  FPointLx = plNone;
+  if (!FCursorShapes.empty()) EraseShapes(FCursorShapes);
+  FLastPoint = {-100, -100};
+  FPreventCursor = false;
+}
+
+void TDrawView::KeyDown(int Key, TShiftState Shift) {
+  TDocView::KeyDown(Key, Shift);
+  if ((Key == Qt::Key_Left || Key == Qt::Key_Right || Key == Qt::Key_Up || Key == Qt::Key_Down) &&
+      !FMarkerShapes.empty())
+    EraseShapes(FMarkerShapes);
+}
+
+bool TDrawView::viewportEvent(QEvent* Event) {
+  if (Event->type() == QEvent::Leave) HideMarkers();
+  return TDocView::viewportEvent(Event);
+}
+
 // ---- window zoom
 
 void TDrawView::ZoomWindow(const TRect& Rect) {

@@ -51,6 +51,11 @@ public:
   void CapturePoint(TPoint Point) override;
   void DrawLongCursor(TPoint Point) override;
   void DrawCapturePoint() override;
+  // Takes the snap marker and the cross-hair off the screen: the pointer
+  // left the drawing, or the figures moved away from under them.
+  void HideMarkers();
+  // Arrow keys move the selection; the marker of a point that moved goes.
+  void KeyDown(int Key, TShiftState Shift) override;
   void ZoomWindow(const TRect& Rect) override;
   // Zooms by Factor keeping the drawing under the client point where it is,
   // within the page limits of the window zoom (101 to 9999 logical units
@@ -99,6 +104,8 @@ protected:
   // The wheel zooms about the pointer; with Shift it scrolls (with Ctrl as
   // well, sideways), as a sideways wheel does.
   void wheelEvent(QWheelEvent* Event) override;
+  // The pointer leaving the page (for a scroll bar or another window).
+  bool viewportEvent(QEvent* Event) override;
   // Paste picture makes a picture figure from the clipboard's pixels.
   std::unique_ptr<TDocItem> NewPictureItem() override;
   void CreateFromPicture(TDocItem& Item, const TBitmap& Picture, const TRect& Rect) override;

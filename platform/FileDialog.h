@@ -2,6 +2,7 @@
 // The open and save dialogs and the one-line input box, behind hooks so tests
 // answer them without a human, like MessageDlg. No Qt here.
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,27 @@ struct TFileDialogAnswer {
   std::string FileName;      // UTF-8 path
   int FilterIndex = 1;       // 1-based: the filter the user chose
 };
+
+// The entries Qt's dialog lists for a filter text: "描述 (*.A *.B)", each
+// pattern once even where the description already names it.
+std::vector<std::string> FileDialogFilters(const std::string& Filter);
+
+// Where a dialog about FileName starts: the file's own folder when the name
+// has one that exists, otherwise Fallback.
+std::string StartFolderFor(const std::string& FileName, const std::string& Fallback);
+
+// What the user is told when a file could not be read or written: a first
+// line in Chinese saying what failed with which file, and why where that is
+// known ("没有访问权限"); then the technical text (the English of the lower
+// layers and the system, kept for whoever looks into it) on a line of its
+// own. A Message already written for the user (in Chinese) is the reason
+// itself, and only Detail goes below.
+// OpenPart: read only in part (what was read is kept).
+enum class TFileAction { Open, OpenPart, Save, Import, Export };
+std::string FileErrorMessage(TFileAction Action, const std::string& FileName, const std::string& Message,
+                             const std::string& Detail = {});
+// The same for a caught exception (its text, and an EStreamError's detail).
+std::string FileErrorMessage(TFileAction Action, const std::string& FileName, const std::exception& Error);
 
 using TFileDialogHook = std::function<TFileDialogAnswer(const TFileDialogRequest&)>;
 // Returns the previous hook.

@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "../support/QtTestEnvironment.h"
+#include "app/MainForm.h"
 
 #include <zlib.h>
 
@@ -9,7 +10,11 @@
 
 namespace {
 [[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(
-    new TQtTestEnvironment(TQtTestEnvironment::TKind::Widgets, [] { RegisterFigureClasses(); }));
+    new TQtTestEnvironment(TQtTestEnvironment::TKind::Widgets, [] {
+      // As the program starts: its names, Qt's Chinese and its icon.
+      InitPlandeckApplication();
+      RegisterFigureClasses();
+    }));
 }  // namespace
 
 void DialogTest::SetUp() {

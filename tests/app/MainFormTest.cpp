@@ -32,6 +32,7 @@
 #include <QRegularExpression>
 #include <QStatusTipEvent>
 #include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QUrl>
@@ -404,6 +405,49 @@ TEST_F(MainFormTest, HintsGoToTheFirstPanelAndTheMousePositionToTheSecond) {
   QApplication::sendEvent(port, &move);
   EXPECT_TRUE(QRegularExpression("^-?\\d+\\.\\d,-?\\d+\\.\\d$").match(form->StatusBar().PanelText(1)).hasMatch())
       << form->StatusBar().PanelText(1).toStdString();
+}
+
+TEST_F(MainFormTest, ThePositionGoesFromTheStatusBarWithTheLastDrawing) {
+  TDef_Tx* first = NewDrawing();
+  NewDrawing();
+  QWidget* port = form->ActiveDrawing()->DrawView().viewport();
+  const QPointF p(200, 150);
+  QMouseEvent move(QEvent::MouseMove, p, port->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &move);
+  ASSERT_FALSE(form->StatusBar().PanelText(1).isEmpty());
+  Trigger("A_Close");
+  FlushDeletes();
+  form->IdleUpdate();
+  EXPECT_FALSE(form->StatusBar().PanelText(1).isEmpty()) << "a drawing is still open";
+  ASSERT_EQ(form->ActiveDrawing(), first);
+  Trigger("A_Close");
+  FlushDeletes();
+  QApplication::processEvents();
+  form->IdleUpdate();
+  EXPECT_TRUE(form->Drawings().empty());
+  EXPECT_TRUE(form->StatusBar().PanelText(1).isEmpty()) << form->StatusBar().PanelText(1).toStdString();
+}
+
+// ---- titles and icons
+
+TEST_F(MainFormTest, WindowsShowTheirOwnTitlesAndTheProgramsIcon) {
+  // No display name is fixed for Qt to append (" — Plandeck") to every title.
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName("probe");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString("probe"));
+  QCoreApplication::setApplicationName(name);
+
+  EXPECT_EQ(form->windowTitle(), QString("Plandeck"));
+  WriteDrawing(Path("site.GCK"));
+  ASSERT_TRUE(form->OpenFile(Path("site.GCK")));
+  QMdiSubWindow* sub = form->MdiArea().currentSubWindow();
+  ASSERT_TRUE(sub);
+  EXPECT_EQ(sub->windowTitle(), QString::fromStdString(Path("site.GCK")));
+  // The drawing window's title bar shows the program's icon, not Qt's.
+  const QImage icon = ProgramIcon().pixmap(16, 16).toImage();
+  EXPECT_EQ(sub->windowIcon().pixmap(16, 16).toImage(), icon);
+  EXPECT_EQ(form->windowIcon().pixmap(16, 16).toImage(), icon);
+  EXPECT_NE(sub->style()->standardIcon(QStyle::SP_TitleBarMenuButton).pixmap(16, 16).toImage(), icon);
 }
 
 // ---- orthogonal mode

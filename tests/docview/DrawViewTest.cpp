@@ -8,6 +8,7 @@
 #include "figures/LineFigures.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -213,6 +214,50 @@ TEST_F(DrawViewTest, LongCursorMovesWithoutTraceAndLeavesNoneOutsideThePage) {
   EXPECT_EQ(view->LastPoint().x, -100);
   EXPECT_FALSE(view->FPreventCursor);
   EXPECT_EQ(Grab(*view), before);
+}
+
+TEST_F(DrawViewTest, PointerLeavingTheViewTakesTheMarkerAndTheCrossHairAlong) {
+  env.FCursorLx = 1;
+  AddSnapBox({100, 80}, {160, 120}, plEndPoint);
+  Show();
+  const QImage before = Grab(*view);
+  const TPoint c = Client({100, 80});
+  view->DrawLongCursor({c.x + 3, c.y - 2});
+  view->CapturePoint({c.x + 3, c.y - 2});
+  ASSERT_TRUE(RedNear(Grab(*view), c.x - 8, c.y));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(view->viewport(), &leave);
+  EXPECT_EQ(Grab(*view), before);
+  EXPECT_EQ(view->FPointLx, plNone);
+
+  // Coming back draws them afresh rather than inverting what is gone.
+  view->DrawLongCursor({c.x + 3, c.y - 2});
+  view->CapturePoint({c.x + 3, c.y - 2});
+  const QImage again = Grab(*view);
+  EXPECT_TRUE(RedNear(again, c.x - 8, c.y));
+  EXPECT_TRUE(RedNear(again, 5, c.y - 2));
+  view->DrawLongCursor({-5, 40});
+  view->CapturePoint({250, 20});
+  EXPECT_EQ(Grab(*view), before);
+}
+
+TEST_F(DrawViewTest, MovingTheSelectionWithAnArrowKeyLeavesNoMarkerBehind) {
+  env.FOffsetX = 10;
+  AddSnapBox({100, 80}, {160, 120}, plEndPoint);
+  Show();
+  const TPoint c = Client({100, 80});
+  view->CapturePoint({c.x + 3, c.y - 2});
+  ASSERT_TRUE(RedNear(Grab(*view), c.x - 8, c.y));
+  view->OnEditSelectAll();
+  view->setFocus();
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+  QApplication::sendEvent(view.get(), &right);
+  const QImage img = Grab(*view);
+  EXPECT_EQ(CountColour(img, QRect(0, 0, 300, 200), Red), 0) << "the marker of the old corner is gone";
+  // The next move over the moved corner shows its marker there.
+  const TPoint moved = Client({110, 80});
+  view->CapturePoint({moved.x + 1, moved.y});
+  EXPECT_TRUE(RedNear(Grab(*view), moved.x - 8, moved.y));
 }
 
 TEST_F(DrawViewTest, LongCursorIsNotDrawnWhenTheEnvironmentAsksForTheShortOne) {

@@ -1,5 +1,6 @@
 #include "QtTestEnvironment.h"
 
+#include "platform/Language.h"
 #include "platform/System.h"
 
 #include <QApplication>
@@ -28,6 +29,8 @@ void TQtTestEnvironment::SetUp() {
     FApp = std::make_unique<QApplication>(FArgc, FArgv);
   else
     FApp = std::make_unique<QGuiApplication>(FArgc, FArgv);
+  // The tests see the dialogs in the language the user sees them in.
+  InstallChineseTranslations();
   InitScreenLogPixels();
   if (FAfterStart) FAfterStart();
 }
