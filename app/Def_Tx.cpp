@@ -35,12 +35,6 @@ std::string UpperExtension(const std::string& Path) {
   return ext;
 }
 
-std::string ErrorText(const std::exception& E) {
-  if (const auto* s = dynamic_cast<const EStreamError*>(&E); s && !s->Detail().empty())
-    return std::string(E.what()) + "\n" + s->Detail();  // the technical part on a line of its own
-  return E.what();
-}
-
 void ShowDxfNotAvailable() {
   MessageDlg("暂不支持 DXF 文件的读写，请使用工程文件(*.GCK)。", mtInformation, mbOK);
 }
@@ -223,8 +217,8 @@ bool TDef_Tx::LoadFromFile(const std::string& AName) {
   // original is not overwritten by a partial drawing.
   IsNew = !complete;
   if (!complete) {
-    MessageDlg("文件 " + AName + " 不能完整读取：" + error + "\n已读入的部分保留" + (page ? "；" + pageText : "。") +
-                   "\n保存时请指定文件名，以免覆盖原文件。",
+    MessageDlg(FileErrorMessage(TFileAction::OpenPart, AName, error) + "\n已读入的部分保留" +
+                   (page ? "；" + pageText : "。") + "\n保存时请指定文件名，以免覆盖原文件。",
                mtWarning, mbOK);
   }
   ShowFirstDocument();
@@ -247,7 +241,7 @@ bool TDef_Tx::WriteProject(const std::string& Name) {
     WriteDrawingFile(Name, *TxProjectFile1);
     return true;
   } catch (const std::exception& e) {
-    MessageDlg("文件 " + Name + " 保存失败：" + ErrorText(e), mtError, mbOK);
+    MessageDlg(FileErrorMessage(TFileAction::Save, Name, e), mtError, mbOK);
     return false;
   }
 }
@@ -279,7 +273,7 @@ void TDef_Tx::ExportPicture(int FilterIndex, const std::string& Name) {
       default: break;
     }
   } catch (const std::exception& e) {
-    MessageDlg("图片导出失败：" + ErrorText(e), mtError, mbOK);
+    MessageDlg(FileErrorMessage(TFileAction::Export, Name, e), mtError, mbOK);
   }
 }
 
@@ -288,7 +282,8 @@ bool TDef_Tx::SaveAs() {
   request.Save = true;
   request.Filter = DrawingSaveFilter;
   request.FilterIndex = 1;
-  request.InitialDir = Dir_Sys + "平面图文件";
+  // The drawing's own folder, once it has one.
+  request.InitialDir = StartFolderFor(FFileName, Dir_Sys + "平面图文件");
   request.FileName = ProposedSaveName(FFileName);
   const TFileDialogAnswer answer = RunFileDialog(request);
   if (!answer.Ok || answer.FileName.empty()) return false;

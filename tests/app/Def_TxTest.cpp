@@ -436,6 +436,16 @@ TEST_F(DrawingWindowTest, AFailedWriteIsShownAndTheDrawingStaysModified) {
   EXPECT_FALSE(fs::exists(w->FFileName));
 }
 
+TEST_F(DrawingWindowTest, SaveAsStartsInTheDrawingsOwnFolder) {
+  auto w = NewWindow();
+  SaveNewAs(*w, Path("plan.GCK"));
+  TScriptedFileDialogAnswers files({});
+  EXPECT_FALSE(w->SaveAs());
+  ASSERT_EQ(files.Asked().size(), 1u);
+  EXPECT_EQ(files.Asked()[0].InitialDir, Folder());
+  EXPECT_EQ(files.Asked()[0].FileName, "plan");
+}
+
 TEST_F(DrawingWindowTest, ASaveMeetingTextWithoutGbkFormNamesTheFigureAndKeepsTheOldFile) {
   auto w = NewWindow();
   TTxLine* line = AddLine(*w, {0, 0}, {1, 1});
@@ -450,7 +460,7 @@ TEST_F(DrawingWindowTest, ASaveMeetingTextWithoutGbkFormNamesTheFigureAndKeepsTh
   EXPECT_FALSE(w->SaveFile());
   ASSERT_EQ(answers.Asked().size(), 1u);
   EXPECT_EQ(answers.Asked()[0].Type, mtError);
-  EXPECT_EQ(answers.Asked()[0].Text, "文件 " + Path("plan.GCK") + " 保存失败：图形“箭头线（\U0001F600） " +
+  EXPECT_EQ(answers.Asked()[0].Text, "不能保存文件 " + Path("plan.GCK") + "：图形“箭头线（\U0001F600） " +
                                          path.back() + "”中的“\U0001F600”没有GBK编码，不能保存在图形文件中。\n"
                                          "U+1F600 at byte 0");
   EXPECT_EQ(ReadBytes(Path("plan.GCK")), before);
