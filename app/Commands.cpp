@@ -5,6 +5,7 @@
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
 #include "app/PictureDialog.h"
+#include "app/RoundDialogs.h"
 #include "app/OptionDialogs.h"
 #include "app/PropertyForm.h"
 #include "docview/Document.h"
@@ -392,4 +393,5 @@ void RegisterPropertyDialogs() {
     auto* view = dynamic_cast<TDocView*>(View);
     return view && EditTadiaoProperties(*view, static_cast<TCustomTadiao&>(Item));
   });
+  RegisterRoundDialogs();
 }

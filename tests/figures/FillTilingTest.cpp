@@ -250,3 +250,49 @@ TEST(FillTiling, ScrollingLeavesTheTilesWhereTheyWere) {
     for (int x = 20; x < 180; ++x) differ += (a.At(x, 200 - y) == kRed) != (b.At(x - 13, 209 - y) == kRed);
   EXPECT_EQ(differ, 0);
 }
+
+// Set PLANDECK_FILL_PNG to a file name to look at the three shapes filled.
+TEST(FillTiling, PictureOfFilledShapes) {
+  const QByteArray path = qgetenv("PLANDECK_FILL_PNG");
+  if (path.isEmpty()) GTEST_SKIP() << "no picture asked for";
+  Sheet s(480, 200);
+  TTxRoundRect r;
+  r.FYd = {90, 100};
+  r.FWidth = 150;
+  r.FHeight = 100;
+  r.FHzbj = 30;
+  r.FVzbj = 20;
+  r.FXzJd = 15;
+  r.FPen.Width = 2;
+  r.FFillItem = Pattern(12, {2, 6}, {6, 10});
+  PaintFigure(r, s);
+  TTxEllipse e;
+  e.FYx = {250, 100};
+  e.FHzbj = 70;
+  e.FVzbj = 40;
+  e.FXzJd = -30;
+  e.FPen.Style = psDash;
+  e.FFillItem = Pattern(9, {0, 0}, {4, 4});
+  PaintFigure(e, s);
+  TTxCircle c;
+  c.FYx = {400, 100};
+  c.FBj = 60;
+  c.FFillItem = Pattern(15, {0, 0}, {15, 3});
+  PaintFigure(c, s);
+  EXPECT_TRUE(s.Image().save(QString::fromLocal8Bit(path)));
+}
+TEST(FillTiling, EveryShapeOnOneSheetIsClippedToItsOwnOutline) {
+  // The clip of one shape is taken away before the next one sets its own.
+  Sheet s(480, 200);
+  for (int k = 0; k < 3; ++k) {
+    TTxEllipse e;
+    e.FYx = {80.0 + 160 * k, 100};
+    e.FHzbj = 70;
+    e.FVzbj = 40;
+    e.FFillItem = Pattern(9, {0, 0}, {4, 4});
+    PaintFigure(e, s);
+    EXPECT_GT(BoxInk(s, 60 + 160 * k, 80, 100 + 160 * k, 120), 100) << "shape " << k;
+    EXPECT_FALSE(RedAt(s, 80 + 160 * k - 68, 100 - 38)) << "shape " << k << ": the box's corner";
+    EXPECT_FALSE(RedAt(s, 80 + 160 * k + 68, 100 + 38)) << "shape " << k << ": the box's corner";
+  }
+}
