@@ -65,9 +65,9 @@ std::string MeasureText(const Props& P, TMeasure<Props> Measure, bool Area) {
 
 template <class Props>
 void AddMeasures(TFields& Fields, Props& P, TMeasure<Props> Measure) {
-  Fields.push_back({TFieldKind::Label, kPerimeter, "", {}, [&P, Measure] { return MeasureText(P, Measure, false); },
+  Fields.push_back({TFieldKind::Label, kPerimeter, "尺寸", {}, [&P, Measure] { return MeasureText(P, Measure, false); },
                     nullptr, nullptr});
-  Fields.push_back({TFieldKind::Label, kArea, "", {}, [&P, Measure] { return MeasureText(P, Measure, true); },
+  Fields.push_back({TFieldKind::Label, kArea, "尺寸", {}, [&P, Measure] { return MeasureText(P, Measure, true); },
                     nullptr, nullptr});
 }
 
