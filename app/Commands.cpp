@@ -5,6 +5,7 @@
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
 #include "app/PictureDialog.h"
+#include "app/RoundDialogs.h"
 #include "app/OptionDialogs.h"
 #include "app/PropertyForm.h"
 #include "docview/Document.h"
@@ -381,4 +382,5 @@ void RegisterPropertyDialogs() {
   RegisterPictureDialog();
   RegisterBlockDialogs();
   RegisterCraneDialog();
+  RegisterRoundDialogs();
 }

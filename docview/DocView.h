@@ -68,6 +68,7 @@ public:
   void OnPrepareDC(TCanvas& DC) const override;
   void PointDocToClient(TPoint& P) const override { TScaleScrollBox::PointDocToClient(P); }
   void RectClientToDoc(TRect& R) const override { TScaleScrollBox::RectClientToDoc(R); }
+  bool TangentFrom(TPoint& From) const override { return FAllowTangent && (From = FTangentPoint, true); }
   void Paint() override;
   void InvalObj(TDocItem* Item) override;
   // Repaints the whole window, document included.

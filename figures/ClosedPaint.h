@@ -7,6 +7,11 @@
 #include "figures/Figure.h"
 
 // Fills and outlines Points for Figure, tiling its fill item when it has one.
+// The tile grid starts at the top-left of the points' bounding box; only the
+// cells that can be seen are drawn. On a printer the block is drawn as
+// vectors at every cell, elsewhere one tile is rendered into a bitmap and
+// copied. A cell smaller than one logical unit cannot be tiled: the interior
+// then takes the figure's brush.
 void PaintClosedOutline(TCustomFigure& Figure, TShowPlace& ShowPlace, const TPoint* Points, int Count);
 
 // The outline alone: filled with the selected brush when Fill is asked and

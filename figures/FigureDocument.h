@@ -32,6 +32,9 @@ public:
   virtual bool IsSelected(const TDocItem* Item) const = 0;
   virtual void PointDocToClient(TPoint& P) const = 0;
   virtual void RectClientToDoc(TRect& R) const = 0;
+  // While a line is being drawn: its last fixed point (logical), from which
+  // a circle offers its tangent points.
+  virtual bool TangentFrom(TPoint& From) const { (void)From; return false; }
 };
 
 // The document as figures see it.

@@ -5,6 +5,7 @@
 #include "figures/FigureText.h"
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
+#include "figures/RoundShapes.h"
 #include "figures/TowerCrane.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
@@ -866,4 +867,5 @@ void RegisterFigureClasses() {
   RegisterPictureFigureClasses();
   RegisterTowerCraneClasses();
   RegisterBlockClasses();
+  RegisterRoundShapeClasses();
 }

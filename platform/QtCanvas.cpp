@@ -362,11 +362,9 @@ struct TQtCanvas::Impl {
   void ApplyClip() {
     if (!Active()) return;
     if (applied.clipKnown && applied.clip == s.clip) return;
-    if (s.clip) {
-      painter->setClipRegion(*s.clip);
-    } else {
-      painter->setClipping(false);
-    }
+    // Unclipped is the whole device: Qt 6.4's raster engine ignores a clip
+    // region given after setClipping(false), so the next clip would be lost.
+    painter->setClipRegion(s.clip ? *s.clip : QRegion(DeviceRect()));
     applied.clip = s.clip;
     applied.clipKnown = true;
   }
