@@ -7,6 +7,7 @@
 #include "app/PictureDialog.h"
 #include "app/OptionDialogs.h"
 #include "app/PropertyForm.h"
+#include "app/WdbxDialogs.h"
 #include "docview/Document.h"
 #include "docview/DrawView.h"
 #include "docview/Environment.h"
@@ -392,4 +393,5 @@ void RegisterPropertyDialogs() {
     auto* view = dynamic_cast<TDocView*>(View);
     return view && EditTadiaoProperties(*view, static_cast<TCustomTadiao&>(Item));
   });
+  RegisterWdbxDialogs();
 }

@@ -6,6 +6,7 @@
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
+#include "figures/WdbxShapes.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
@@ -866,4 +867,5 @@ void RegisterFigureClasses() {
   RegisterPictureFigureClasses();
   RegisterTowerCraneClasses();
   RegisterBlockClasses();
+  RegisterWdbxShapeClasses();
 }

@@ -1,0 +1,134 @@
+#include "app/WdbxDialogs.h"
+
+#include "app/LineDialogs.h"
+#include "docview/DocView.h"
+
+namespace {
+
+using TFields = std::vector<TFormField>;
+
+TFormField TextField(TFieldKind Kind, std::string Label, std::string& Value, std::string Group = {}) {
+  return {Kind, std::move(Label), std::move(Group), {}, [&Value] { return Value; },
+          [&Value](const std::string& v) { Value = v; }, nullptr};
+}
+
+template <class Int>
+TFormField IndexField(TFieldKind Kind, std::string Label, Int& Value, std::vector<std::string> Items) {
+  return {Kind, std::move(Label), {}, std::move(Items), [&Value] { return std::to_string(Value); },
+          [&Value](const std::string& v) {
+            // An empty choice keeps the value.
+            if (v != "-1") Value = static_cast<Int>(std::stol(v));
+          },
+          nullptr};
+}
+
+// Identity, pen and layer, as every figure's dialog shows them first.
+void AddCommon(TFields& Fields, TLineCommonProperties& P, const TCustomFigure& Figure) {
+  Fields.push_back({TFieldKind::Ident, "标识：", "", {}, [&P] { return P.Ident; }, nullptr, nullptr});
+  Fields.push_back({TFieldKind::Colour, "颜色：", "", {}, [&P] { return ColorText(P.PenColor); },
+                    [&P](const std::string& v) {
+                      // The swatch only ever holds a colour number; anything else keeps the pen's.
+                      try {
+                        P.PenColor = COLORREF(std::stoul(v));
+                      } catch (const std::exception&) {
+                      }
+                    },
+                    nullptr});
+  Fields.push_back(IndexField(TFieldKind::Combo, "线型：", P.PenStyle, PenStyleNames()));
+  Fields.push_back(TextField(TFieldKind::Number, "线宽：", P.LineWidth));
+  Fields.push_back(IndexField(TFieldKind::Layer, "图层：", P.LayerIndex, LayerNames(Figure)));
+}
+
+const std::string kPerimeter = "周长";
+const std::string kArea = "面积";
+
+// The read-only measures, filled by Measure from the fields as typed.
+void AddMeasures(TFields& Fields, const std::function<std::string()>& Perimeter,
+                 const std::function<std::string()>& Area) {
+  Fields.push_back({TFieldKind::Label, kPerimeter, "", {}, Perimeter, nullptr, nullptr});
+  Fields.push_back({TFieldKind::Label, kArea, "", {}, Area, nullptr, nullptr});
+}
+
+// A field whose edits show the measures again.
+TFormField Measured(TFormField Field, std::function<void(TPropertyForm&)> Measure) {
+  Field.Changed = std::move(Measure);
+  return Field;
+}
+
+}  // namespace
+
+TP_Rectangle::TP_Rectangle(TDocView& View, TCustomRectangle& Rect, QWidget* Parent)
+    : FProps(GetRectangleProperties(Rect)) {
+  TFormDef d;
+  d.Caption = "定义矩形属性";
+  TRectangleProperties& p = FProps;
+  AddCommon(d.Fields, p, Rect);
+  auto measure = [](TPropertyForm& f) {
+    TRectangleProperties typed;
+    typed.Width = f.Text("宽度：");
+    typed.Height = f.Text("高度：");
+    f.Show(f.IndexOf(kPerimeter), RectanglePerimeter(typed));
+    f.Show(f.IndexOf(kArea), RectangleArea(typed));
+  };
+  d.Fields.push_back(TextField(TFieldKind::Number, "角点X：", p.YdX, "位置"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "角点Y：", p.YdY, "位置"));
+  d.Fields.push_back(Measured(TextField(TFieldKind::Number, "宽度：", p.Width, "尺寸"), measure));
+  d.Fields.push_back(Measured(TextField(TFieldKind::Number, "高度：", p.Height, "尺寸"), measure));
+  d.Fields.push_back(TextField(TFieldKind::Angle, "旋转角度：", p.Xzjd, "尺寸"));
+  AddMeasures(d.Fields, [&p] { return RectanglePerimeter(p); }, [&p] { return RectangleArea(p); });
+  d.Accepted = [this, &View, &Rect] { ApplyFigureEdit(View, Rect, [&] { SetRectangleProperties(Rect, FProps); }); };
+  FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
+}
+
+TP_ZPolygon::TP_ZPolygon(TDocView& View, TCustomZPolygon& Polygon, QWidget* Parent)
+    : FProps(GetZPolygonProperties(Polygon)) {
+  TFormDef d;
+  d.Caption = "定义正多边形属性";
+  TZPolygonProperties& p = FProps;
+  AddCommon(d.Fields, p, Polygon);
+  auto measure = [](TPropertyForm& f) {
+    TZPolygonProperties typed;
+    typed.LineCount = f.Text("边数：");
+    typed.Bj = f.Text("半径：");
+    f.Show(f.IndexOf(kPerimeter), ZPolygonPerimeter(typed));
+    f.Show(f.IndexOf(kArea), ZPolygonArea(typed));
+  };
+  d.Fields.push_back(TextField(TFieldKind::Number, "中心X：", p.YdX, "位置"));
+  d.Fields.push_back(TextField(TFieldKind::Number, "中心Y：", p.YdY, "位置"));
+  d.Fields.push_back(Measured(TextField(TFieldKind::Number, "边数：", p.LineCount, "尺寸"), measure));
+  d.Fields.push_back(Measured(TextField(TFieldKind::Number, "半径：", p.Bj, "尺寸"), measure));
+  d.Fields.push_back(TextField(TFieldKind::Angle, "旋转角度：", p.Xzjd, "尺寸"));
+  AddMeasures(d.Fields, [&p] { return ZPolygonPerimeter(p); }, [&p] { return ZPolygonArea(p); });
+  d.Accepted = [this, &View, &Polygon] {
+    ApplyFigureEdit(View, Polygon, [&] { SetZPolygonProperties(Polygon, FProps); });
+  };
+  FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
+}
+
+TP_Polygon::TP_Polygon(TDocView& View, TCustomPolygon& Polygon, QWidget* Parent)
+    : FProps(GetPolygonProperties(Polygon)) {
+  TFormDef d;
+  d.Caption = "定义多边形属性";
+  TPolygonProperties& p = FProps;
+  AddCommon(d.Fields, p, Polygon);
+  AddMeasures(d.Fields, [&p] { return p.Perimeter; }, [&p] { return p.Area; });
+  d.Accepted = [this, &View, &Polygon] {
+    ApplyFigureEdit(View, Polygon, [&] { SetPolygonProperties(Polygon, FProps); });
+  };
+  FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
+}
+
+void RegisterWdbxDialogs() {
+  RegisterPropertyEditor(TCustomRectangle::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && TP_Rectangle(*view, static_cast<TCustomRectangle&>(Item)).Execute();
+  });
+  RegisterPropertyEditor(TCustomZPolygon::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && TP_ZPolygon(*view, static_cast<TCustomZPolygon&>(Item)).Execute();
+  });
+  RegisterPropertyEditor(TCustomPolygon::StaticClass(), [](TFigureView* View, TDocItem& Item) {
+    auto* view = dynamic_cast<TDocView*>(View);
+    return view && TP_Polygon(*view, static_cast<TCustomPolygon&>(Item)).Execute();
+  });
+}
