@@ -44,9 +44,9 @@ const std::string kArea = "面积";
 
 // The read-only measures, filled by Measure from the fields as typed.
 void AddMeasures(TFields& Fields, const std::function<std::string()>& Perimeter,
-                 const std::function<std::string()>& Area) {
-  Fields.push_back({TFieldKind::Label, kPerimeter, "", {}, Perimeter, nullptr, nullptr});
-  Fields.push_back({TFieldKind::Label, kArea, "", {}, Area, nullptr, nullptr});
+                 const std::function<std::string()>& Area, const std::string& Group = {}) {
+  Fields.push_back({TFieldKind::Label, kPerimeter, Group, {}, Perimeter, nullptr, nullptr});
+  Fields.push_back({TFieldKind::Label, kArea, Group, {}, Area, nullptr, nullptr});
 }
 
 // A field whose edits show the measures again.
@@ -75,7 +75,7 @@ TP_Rectangle::TP_Rectangle(TDocView& View, TCustomRectangle& Rect, QWidget* Pare
   d.Fields.push_back(Measured(TextField(TFieldKind::Number, "宽度：", p.Width, "尺寸"), measure));
   d.Fields.push_back(Measured(TextField(TFieldKind::Number, "高度：", p.Height, "尺寸"), measure));
   d.Fields.push_back(TextField(TFieldKind::Angle, "旋转角度：", p.Xzjd, "尺寸"));
-  AddMeasures(d.Fields, [&p] { return RectanglePerimeter(p); }, [&p] { return RectangleArea(p); });
+  AddMeasures(d.Fields, [&p] { return RectanglePerimeter(p); }, [&p] { return RectangleArea(p); }, "尺寸");
   d.Accepted = [this, &View, &Rect] { ApplyFigureEdit(View, Rect, [&] { SetRectangleProperties(Rect, FProps); }); };
   FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
 }
@@ -98,7 +98,7 @@ TP_ZPolygon::TP_ZPolygon(TDocView& View, TCustomZPolygon& Polygon, QWidget* Pare
   d.Fields.push_back(Measured(TextField(TFieldKind::Number, "边数：", p.LineCount, "尺寸"), measure));
   d.Fields.push_back(Measured(TextField(TFieldKind::Number, "半径：", p.Bj, "尺寸"), measure));
   d.Fields.push_back(TextField(TFieldKind::Angle, "旋转角度：", p.Xzjd, "尺寸"));
-  AddMeasures(d.Fields, [&p] { return ZPolygonPerimeter(p); }, [&p] { return ZPolygonArea(p); });
+  AddMeasures(d.Fields, [&p] { return ZPolygonPerimeter(p); }, [&p] { return ZPolygonArea(p); }, "尺寸");
   d.Accepted = [this, &View, &Polygon] {
     ApplyFigureEdit(View, Polygon, [&] { SetZPolygonProperties(Polygon, FProps); });
   };
