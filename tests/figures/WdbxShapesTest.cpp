@@ -10,6 +10,7 @@
 #include "figures/FigureKit.h"
 #include "figures/FigureText.h"
 #include "figures/WdbxShapes.h"
+#include "platform/Region.h"
 
 #include <algorithm>
 #include <cmath>
@@ -490,4 +491,53 @@ TEST(WdbxShapes, ACopyPaintsAndHitsBeforeAnythingRefreshesIt) {
     c.CalcPositionRect(rb);
     EXPECT_EQ(ra, rb);
   }
+}
+
+TEST(WdbxShapes, MirroringTurnsTheShapesOverTheLine) {
+  // Over the vertical line x = 0 a rectangle keeps its size and lands on the other side.
+  TTxFRectangle r;
+  ReadAll(r, RectangleBytes());
+  r.Loaded();
+  r.FigureMirror(pptobx({0, 0}, {0, 10}));
+  EXPECT_EQ(PositionOf(r), (TRect{-60, 20, -10, 45}));
+  EXPECT_NEAR(r.FWidth, 50, 1e-12);
+  EXPECT_TRUE(r.Selected({-20, 40}, 1));
+
+  // Over the x axis the polygon's arc must bulge upwards now: its direction turns too.
+  TTxPolygon p;
+  ReadAll(p, PolygonBytes());
+  p.Loaded();
+  p.FigureMirror(pptobx({0, 0}, {10, 0}));
+  EXPECT_EQ(p.Vertex(0).FDirection, 0);
+  EXPECT_EQ(PositionOf(p), (TRect{0, -30, 20, 10}));
+  EXPECT_TRUE(p.Selected({10, 8}, 1));
+
+  TTxZPolygon z;
+  z.FLineCount = 3;
+  z.FBj = 10;
+  z.FXzJd = 90;  // a vertex straight up
+  z.Modified();
+  z.FigureMirror(pptobx({0, 0}, {10, 0}));
+  EXPECT_EQ(HandleOf(z, 1), XY(0, -10));
+}
+
+TEST(WdbxShapes, RegionsAreTheOutlineInLogicalAndInDeviceUnits) {
+  TTxFRectangle r;
+  ReadAll(r, RectangleBytes());
+  r.Loaded();
+  const std::unique_ptr<TRegion> logical = r.GetRegion();
+  ASSERT_NE(logical, nullptr);
+  TRect box;
+  GetRgnBox(*logical, box);
+  EXPECT_EQ(box, (TRect{10, 20, 60, 45}));
+  EXPECT_TRUE(PtInRegion(*logical, 30, 30));
+  // On a sheet 100 high with y up, logical y becomes 100 - y on the device.
+  Sheet s(100, 100);
+  SetViewMapping(*s, 100);
+  const std::unique_ptr<TRegion> device = r.GetClientRegion(*s);
+  GetRgnBox(*device, box);
+  EXPECT_EQ(box, (TRect{10, 55, 60, 80}));
+  // A polygon of one vertex has no region.
+  auto one = PolygonOf({{10, 10}});
+  EXPECT_TRUE(one->GetRegion()->IsEmpty());
 }
