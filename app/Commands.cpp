@@ -8,6 +8,7 @@
 #include "app/RoundDialogs.h"
 #include "app/OptionDialogs.h"
 #include "app/PropertyForm.h"
+#include "app/WdbxDialogs.h"
 #include "docview/Document.h"
 #include "docview/DrawView.h"
 #include "docview/Environment.h"
@@ -383,4 +384,5 @@ void RegisterPropertyDialogs() {
   RegisterBlockDialogs();
   RegisterCraneDialog();
   RegisterRoundDialogs();
+  RegisterWdbxDialogs();
 }

@@ -7,6 +7,7 @@
 #include "figures/Pictures.h"
 #include "figures/RoundShapes.h"
 #include "figures/TowerCrane.h"
+#include "figures/WdbxShapes.h"
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
@@ -867,5 +868,6 @@ void RegisterFigureClasses() {
   RegisterPictureFigureClasses();
   RegisterTowerCraneClasses();
   RegisterBlockClasses();
+  RegisterWdbxShapeClasses();
   RegisterRoundShapeClasses();
 }

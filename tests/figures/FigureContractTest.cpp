@@ -13,12 +13,14 @@
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
+#include "figures/WdbxShapes.h"
 #include "foundation/ClassRegistry.h"
 #include "foundation/Extended.h"
 #include "foundation/Streams.h"
 
 #include <cmath>
 #include <map>
+#include <numbers>
 #include <random>
 #include <sstream>
 
@@ -254,6 +256,23 @@ const std::map<std::string_view, THook> kHooks = {
          c.FText = "QTZ80";
        }
        c.Refresh();
+     }},
+    {"TTxPolygon",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       // The polygon tool's clicks round At, the first edge sometimes an arc.
+       auto& p = static_cast<TCustomPolygon&>(F);
+       const int n = R.Int(3, 5);
+       for (int i = 0; i < n; ++i) {
+         const double a = 2 * std::numbers::pi * i / n + R.Real(-0.3, 0.3);
+         p.AddPoint({At.x + R.Real(30, 60) * std::cos(a), At.y + R.Real(30, 60) * std::sin(a)});
+       }
+       if (R.Coin()) {
+         TTxPolygonBxdy& v = p.Vertex(0);
+         v.FLx = blArc;
+         v.FBj = 80;
+         v.FDirection = R.Int(0, 1);
+         p.Modified();
+       }
      }},
     {"TTxDefineDwd",
      [](TCustomFigure& F, TRandom& R, TPoint) {
