@@ -4,6 +4,7 @@
 #include "figures/CodeVersion.h"
 #include "figures/FigureText.h"
 #include "figures/LineFigures.h"
+#include "figures/MltLine.h"
 #include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
 #include "foundation/StreamError.h"
@@ -866,4 +867,5 @@ void RegisterFigureClasses() {
   RegisterPictureFigureClasses();
   RegisterTowerCraneClasses();
   RegisterBlockClasses();
+  RegisterOpenLineClasses();
 }
