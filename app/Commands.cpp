@@ -4,6 +4,7 @@
 #include "app/CommandText.h"
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
+#include "app/MltLineDialogs.h"
 #include "app/PictureDialog.h"
 #include "app/OptionDialogs.h"
 #include "app/PropertyForm.h"
@@ -392,4 +393,5 @@ void RegisterPropertyDialogs() {
     auto* view = dynamic_cast<TDocView*>(View);
     return view && EditTadiaoProperties(*view, static_cast<TCustomTadiao&>(Item));
   });
+  RegisterMltLineDialogs();
 }
