@@ -38,6 +38,9 @@ void Grow(TDBox& B, bool& First, Tpt P) {
 // Straight edge A-B near P within T: on the segment, or beside it.
 bool LineHit(Tpt P, Tpt A, Tpt B, double T) {
   if (pinbx(P, pptobx(A, B))) return true;
+  // Beside a vertex the strictly-between tests below miss on both edges
+  // (two level edges meeting there): the ends count on their own.
+  if (Dist(P, A) < T || Dist(P, B) < T) return true;
   auto between = [](double v, double a, double b) { return (a < v && v < b) || (b < v && v < a); };
   if (std::abs(A.x - B.x) < EPS) return between(P.y, A.y, B.y) && std::abs(P.x - A.x) < T;
   if (std::abs(A.y - B.y) < EPS) return between(P.x, A.x, B.x) && std::abs(P.y - A.y) < T;
@@ -226,14 +229,16 @@ void TCustomMltLine::Paint(TShowPlace& ShowPlace) {
 
 double TCustomMltLine::HitTolerance() const { return (FPen.Width / 2.0 + 4) / GetAbsParentScale(); }
 
+namespace {
+bool EdgeHit(Tpt P, const TWorkDbxbx& e, double T) {
+  if (e.lx != blArc) return LineHit(P, e.qd, e.zd, T);
+  return jonArc(wdbxbxtoarc(e), ppjd(e.yx, P)) && std::abs(Dist(P, e.yx) - e.bj) < T;
+}
+}  // namespace
+
 bool TCustomMltLine::EdgesHit(Tpt P, double T) const {
-  for (const TWorkDbxbx& e : FPWLine) {
-    if (e.lx != blArc) {
-      if (LineHit(P, e.qd, e.zd, T)) return true;
-      continue;
-    }
-    if (jonArc(wdbxbxtoarc(e), ppjd(e.yx, P)) && std::abs(Dist(P, e.yx) - e.bj) < T) return true;
-  }
+  for (const TWorkDbxbx& e : FPWLine)
+    if (EdgeHit(P, e, T)) return true;
   return false;
 }
 
@@ -328,10 +333,11 @@ void TCustomMltLine::BackUpSelf() {
 
 bool TCustomMltLine::RealTimeAddPoint(Tpt P, TFigureView*) {
   const Tpt p = xyTransAbsPt(P.x, P.y);
-  // Within a unit on the sheet, however the sets above scale it.
-  const double show = GetAbsParentScale() * PickPixels;
+  // The click that selected the line also places the vertex: within one
+  // unit the user could hardly hit it.
+  const double t = HitTolerance();
   for (std::size_t e = 0; e < FPWLine.size(); ++e) {
-    if (!pjjwdbxbx(p, FPWLine[e], show)) continue;
+    if (!EdgeHit(p, FPWLine[e], t)) continue;
     BackUpSelf();
     Change(*this, [&] {
       // The new vertex starts straight: the split arc's first half keeps

@@ -208,8 +208,13 @@ void TCustomPenLine::PaintStrokes(TCanvas& Canvas) {
 bool TCustomPenLine::Selected(Tpt P, double) const {
   const Tpt p = xyTransAbsPt(P.x, P.y);
   const double show = GetAbsParentScale();
-  for (std::size_t i = 1; i < FPoints.size(); ++i)
-    if (pjjbx(p, pptobx(FPoints[i - 1], FPoints[i]), show)) return true;
+  // pjjbx misses beside a sample whose two segments are level (strictly
+  // between neither's ends), and freehand lines are full of them.
+  const double t = PickPixels / show;
+  for (std::size_t i = 0; i < FPoints.size(); ++i) {
+    if (Dist(p, FPoints[i]) < t) return true;
+    if (i > 0 && pjjbx(p, pptobx(FPoints[i - 1], FPoints[i]), show)) return true;
+  }
   return false;
 }
 

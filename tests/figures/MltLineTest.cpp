@@ -231,6 +231,8 @@ TEST(MltLine, HitsReachHalfThePenAndFourUnitsFromEveryEdge) {
   EXPECT_TRUE(l->Selected({95.2, 50}, 1)) << "the vertical edge";
   EXPECT_TRUE(l->Selected({125, 127}, 1)) << "a slanted edge";
   EXPECT_FALSE(l->Selected({160, 160}, 1)) << "past the last vertex";
+  auto level = Line({{0, 0}, {50, 0}, {100, 0}});
+  EXPECT_TRUE(level->Selected({50, 2}, 1)) << "beside the vertex between two level edges";
 
   auto a = Line({{0, 0}, {100, 0}}, 0, 50, {50, 10}, 1);
   l->FPen.Width = 1;

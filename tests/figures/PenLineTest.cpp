@@ -152,3 +152,25 @@ TEST(PenLine, SnapsToSamplesMiddlesAndTheLine) {
   EXPECT_TRUE(l->Selected({70, 3.5}, 1));
   EXPECT_FALSE(l->Selected({70, 4.5}, 1));
 }
+
+TEST(PenLine, IsFoundWhereItIsDrawnOnAZoomedSheet) {
+  TFakeDocument doc;
+  TTxFigureSet root;
+  root.SetDocument(&doc);
+  root.FScale = 3;
+  auto made = std::make_unique<TPenLine>();
+  TPenLine* l = made.get();
+  l->FParent = &root;
+  l->SetDocument(&doc);
+  root.FFigures->Insert(0, std::move(made));
+  for (int i = 0; i < 10; ++i) l->AddPoint({100.0 + 10 * i, 50.0 + (i % 2) * 6});
+  EXPECT_TRUE(l->Selected({105, 53}, 1));
+  EXPECT_EQ(root.SelectFigure({105, 53}, nullptr, 1), l);
+}
+
+TEST(PenLine, APointBesideASampleBetweenTwoLevelSegmentsIsAHit) {
+  auto l = Freehand({{0, 10}, {10, 10}, {20, 10}});
+  EXPECT_TRUE(l->Selected({10, 11}, 1)) << "over the middle sample";
+  EXPECT_TRUE(l->Selected({5, 12}, 1));
+  EXPECT_FALSE(l->Selected({10, 15}, 1));
+}
