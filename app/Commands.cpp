@@ -4,6 +4,7 @@
 #include "app/CommandText.h"
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
+#include "app/MltLineDialogs.h"
 #include "app/PictureDialog.h"
 #include "app/RoundDialogs.h"
 #include "app/OptionDialogs.h"
@@ -385,4 +386,5 @@ void RegisterPropertyDialogs() {
   RegisterCraneDialog();
   RegisterRoundDialogs();
   RegisterWdbxDialogs();
+  RegisterMltLineDialogs();
 }

@@ -1,7 +1,10 @@
 #include "DrawingGenerator.h"
 
 #include "docview/FiguresDoc.h"
+#include "figures/Bezier.h"
 #include "figures/LineFigures.h"
+#include "figures/MltLine.h"
+#include "figures/PenLine.h"
 #include "figures/TowerCrane.h"
 
 #include <algorithm>
@@ -149,6 +152,38 @@ TGeneratedDrawing GenerateDrawing(TFiguresDoc& Doc, int Figures, std::uint32_t S
     Append(root, 3, std::move(crane))->Modified();
   }
   while (made < Figures) {
+    // One in ten is a site path: a multi-segment line with an arc, a
+    // freehand line with strokes, or a spline.
+    if (rnd.Int(10) == 0) {
+      const Tpt a{rnd.Range(40, W - 40), rnd.Range(40, H - 40)};
+      auto at = [&](int i) { return Clamp({a.x + 12.0 * i, a.y + rnd.Range(-15, 15)}, W, H); };
+      // Points in the root's frame, as the other figures here are given.
+      switch (rnd.Int(3)) {
+        case 0: {
+          auto* m = Append(root, 3, std::make_unique<TTxMltLine>());
+          for (int i = 0; i < 4; ++i) static_cast<TTxPolygonBxdy*>(m->DDList().AddObject())->FDwd = at(i);
+          m->Vertex(1).FLx = blArc;
+          m->Vertex(1).FBj = 20;
+          m->Modified();
+          break;
+        }
+        case 1: {
+          auto* p = Append(root, 3, std::make_unique<TPenLine>());
+          for (int i = 0; i < 8; ++i) p->FPoints.push_back(at(i));
+          p->FXLine = true;
+          p->Modified();
+          break;
+        }
+        default: {
+          auto* b = Append(root, 3, std::make_unique<TBezier>());
+          for (int i = 0; i < 5; ++i) b->FPoints.push_back(ptodp(at(i)));
+          b->Modified();
+          break;
+        }
+      }
+      ++made;
+      continue;
+    }
     auto line = std::make_unique<TTxLine>();
     const Tpt a{rnd.Range(5, W - 5), rnd.Range(5, H - 5)};
     const double len = rnd.Range(15, 60), ang = rnd.Range(0, 2 * std::numbers::pi);

@@ -4,6 +4,7 @@
 #include "figures/CodeVersion.h"
 #include "figures/FigureText.h"
 #include "figures/LineFigures.h"
+#include "figures/MltLine.h"
 #include "figures/Pictures.h"
 #include "figures/RoundShapes.h"
 #include "figures/TowerCrane.h"
@@ -870,4 +871,5 @@ void RegisterFigureClasses() {
   RegisterBlockClasses();
   RegisterWdbxShapeClasses();
   RegisterRoundShapeClasses();
+  RegisterOpenLineClasses();
 }

@@ -10,7 +10,11 @@
 
 #include "FigureBytes.h"
 #include "figures/Blocks.h"
+#include "figures/Bezier.h"
 #include "figures/LineFigures.h"
+#include "figures/MltLine.h"
+#include "figures/PenLine.h"
+#include "figures/PolygonMesh.h"
 #include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
@@ -59,6 +63,7 @@ const TException kExceptions[] = {
     {"TTxOle", TRule::TurnedExplode, "it is always upright, so it cannot keep a set's turn"},
     {"TChildFigureSet", TRule::TurnedExplode, "its drawing's offsets never turn, so its parts cannot keep a set's turn"},
     {"TTxDefineDwd", TRule::TurnedExplode, "its aster turns with its set but it keeps no angle of its own"},
+    {"TBezier", TRule::TurnedMirror, "its control points are whole numbers, so a slanted mirror rounds them"},
 };
 
 bool Excepted(const TMetaClass& Class, TRule Rule) {
@@ -273,6 +278,40 @@ const std::map<std::string_view, THook> kHooks = {
          v.FDirection = R.Int(0, 1);
          p.Modified();
        }
+     }},
+    {"TTxMltLine",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       // The tool's clicks, then one segment bent into an arc.
+       auto& m = static_cast<TCustomMltLine&>(F);
+       for (int i = 0, n = R.Int(2, 5); i < n; ++i) m.AddPoint(dptop(R.Near(At, 70)));
+       TTxPolygonBxdy& v = m.Vertex(R.Int(0, m.GetPointCount() - 2));
+       v.FLx = blArc;
+       v.FBj = R.Real(40, 90);
+       v.FDirection = R.Int(0, 1);
+       m.Modified();
+     }},
+    {"TPenLine",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       auto& l = static_cast<TCustomPenLine&>(F);
+       TPoint p = R.Near(At, 40);
+       for (int i = 0; i < 20; ++i, p = R.Near(p, 12)) l.AddPoint(dptop(p));
+       l.FXLine = R.Coin();
+       l.FGap = R.Real(6, 14);
+       l.FJd = R.Real(0.3, 2.5);
+     }},
+    {"TBezier",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       auto& b = static_cast<TCustomBezier&>(F);
+       for (int i = 0, n = R.Int(2, 6); i < n; ++i) b.AddPoint(dptop(R.Near(At, 70)));
+     }},
+    {"TPolygonMesh",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       // What the DXF reader hands over: rows of points.
+       auto& m = static_cast<TCustomPolygonMesh&>(F);
+       std::vector<Tpt> pts;
+       for (int i = 0; i < 3; ++i)
+         for (int j = 0; j < 4; ++j) pts.push_back(m.xyTransAbsPt(At.x + 20 * j + R.Int(-4, 4), At.y + 15 * i + R.Int(-4, 4)));
+       m.InitFigure(3, 4, R.Coin(), R.Coin(), pts);
      }},
     {"TTxDefineDwd",
      [](TCustomFigure& F, TRandom& R, TPoint) {
