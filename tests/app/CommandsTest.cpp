@@ -10,6 +10,8 @@
 #include "app/Commands.h"
 #include "app/LineDialogs.h"
 #include "app/OptionDialogs.h"
+#include "figures/Blocks.h"
+#include "figures/WdbxShapes.h"
 #include "platform/FileDialog.h"
 #include "platform/System.h"
 
@@ -97,6 +99,12 @@ protected:
     line->FZd = {110, 20};
     line->Modified();
     return line;
+  }
+  TTxFRectangle* AddRectangle() {
+    auto* r = AddFigure<TTxFRectangle>();
+    const Tpt corners[2] = {{10, 10}, {60, 40}};
+    r->CreateByRefPoint(corners);
+    return r;
   }
   TArrowLine* AddArrowLine() {
     auto* line = AddFigure<TArrowLine>();
@@ -644,6 +652,61 @@ TEST_F(CommandsTest, FillOnALineFigureSaysOnlyClosedFiguresTakeIt) {
   EXPECT_EQ(msg.Asked()[0].Text, "只有封闭图形才能执行该操作！");
   EXPECT_EQ(UndoCount(), 0);
   EXPECT_FALSE(IsClosedFigure(*a));
+}
+
+TEST_F(CommandsTest, FillSetsTheChosenSystemBrushOnEveryClosedFigureInOneStep) {
+  auto* a = AddRectangle();
+  auto* b = AddRectangle();
+  a->FBrush = {0x00FF00u, bsCross};
+  view->Select(a, true);
+  view->Select(b, true);
+  TFormAnswer answer([](TPropertyForm& f) {
+    EXPECT_EQ(f.Text("样式："), "6");  // the first figure's style
+    f.SetText("样式：", "2");
+    f.SetText("其它颜色...", "255");
+  });
+  FillCommand(*view);
+  EXPECT_EQ(answer.Caption(), "定义填充");
+  for (auto* r : {a, b}) {
+    EXPECT_EQ(r->FBrush.Style, bsHorizontal);
+    EXPECT_EQ(r->FBrush.Color, 255u);
+  }
+  EXPECT_EQ(UndoCount(), 1);
+  EXPECT_TRUE(doc.GetModifiedFlag());
+  view->Undo();
+  EXPECT_EQ(a->FBrush.Style, bsCross);
+  EXPECT_EQ(a->FBrush.Color, 0x00FF00u);
+}
+
+TEST_F(CommandsTest, FillKeepsAPatternBlockOnlyWhileItsChoiceStaysAndTheDefaultColourIsWhite) {
+  auto* a = AddRectangle();
+  auto* b = AddRectangle();
+  TTxBlock pattern;
+  pattern.InitialParas(10, 10);
+  a->SetFillItem(&pattern);
+  view->Select(a, true);
+  view->Select(b, true);
+  {
+    TFormAnswer keep([](TPropertyForm& f) { EXPECT_EQ(f.Text("样式："), "8"); });
+    FillCommand(*view);
+  }
+  ASSERT_NE(b->FFillItem, nullptr);
+  EXPECT_NE(b->FFillItem.get(), a->FFillItem.get());
+  EXPECT_DOUBLE_EQ(b->FFillItem->GetWidth(), a->FFillItem->GetWidth());
+  {
+    TFormAnswer clear([](TPropertyForm& f) {
+      f.SetText("样式：", "0");
+      f.SetText("其它颜色...", "255");
+      f.Press("缺省颜色");
+    });
+    FillCommand(*view);
+  }
+  for (auto* r : {a, b}) {
+    EXPECT_EQ(r->FFillItem, nullptr);
+    EXPECT_EQ(r->FBrush.Style, bsSolid);
+    EXPECT_EQ(r->FBrush.Color, clWhite);
+  }
+  EXPECT_TRUE(IsClosedFigure(*a));
 }
 
 TEST_F(CommandsTest, FontDialogStartsAtTheSizeOnTheSheetAndSetsEveryTextFigure) {
