@@ -1,7 +1,9 @@
 // Builds samples/site.gck through the model classes, the way the editor's
 // tools would: a 120 m x 80 m site outlined with edge lines, a gate on its
-// east side, the access road, two dimension lines, two arrow lines and two
-// tower cranes with their working radius, on five named layers.
+// east side, the access road, buildings (polygons and rectangles, hatched
+// and coloured), a rounded site office, two dimension lines, two arrow lines
+// and two tower cranes on round bases with their working radius, on six
+// named layers.
 //
 // Usage: make_sample <out.gck> [--preview <out.png>]
 // The preview shows the drawing in a drawing view (set QT_QPA_PLATFORM=offscreen
@@ -10,7 +12,9 @@
 #include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
+#include "figures/RoundShapes.h"
 #include "figures/TowerCrane.h"
+#include "figures/WdbxShapes.h"
 #include "foundation/StreamError.h"
 #include "platform/System.h"
 
@@ -40,8 +44,8 @@ constexpr double kGateLow = 300, kGateHigh = 332;
 constexpr double kRoadWest = 720, kRoadEast = 752;
 
 // Layer order is painting order: later layers lie above earlier ones.
-enum TSampleLayer { lyRoad, lyBoundary, lyDimension, lyArrows, lyCranes, kLayerCount };
-const char* const kLayerNames[] = {"道路", "场地边界", "尺寸标注", "指示箭头", "塔吊"};
+enum TSampleLayer { lyRoad, lyBoundary, lyBuildings, lyDimension, lyArrows, lyCranes, kLayerCount };
+const char* const kLayerNames[] = {"道路", "场地边界", "建筑", "尺寸标注", "指示箭头", "塔吊"};
 
 TPen Pen(COLORREF Color, std::int32_t Width = 1, TPenStyle Style = psSolid) {
   TPen p;
@@ -67,6 +71,8 @@ public:
     Road();
     FRoot.SetCurLayer(lyBoundary);
     Boundary();
+    FRoot.SetCurLayer(lyBuildings);
+    Buildings();
     FRoot.SetCurLayer(lyDimension);
     Dimension({kLeft, kBottom}, {kRight, kBottom}, true, {kLeft, kBottom - 40});
     Dimension({kLeft, kBottom}, {kLeft, kTop}, false, {kLeft - 40, kBottom});
@@ -74,6 +80,8 @@ public:
     Arrow({700, 420}, {646, kGateHigh + 4});
     Arrow({812, 500}, {kRoadEast + 4, 440});
     FRoot.SetCurLayer(lyCranes);
+    CraneBase({290, 330});
+    CraneBase({520, 260});
     // 50 m and 40 m working radii over the west and east halves of the site,
     // overlapping in the middle; the east crane keeps clear of the road.
     Crane({290, 330}, 200, 35, 330, 300, 240);
@@ -152,6 +160,52 @@ private:
 
   // As the dimension tool places one: the two measured points and a third
   // point on the dimension line's side.
+  TBrush Brush(COLORREF Color, TBrushStyle Style) {
+    TBrush b;
+    b.Color = Color;
+    b.Style = Style;
+    return b;
+  }
+
+  // An L-shaped block of flats drawn with the polygon tool, a hatched
+  // workshop, a store, and the site office by the gate.
+  void Buildings() {
+    const TPen wall = Pen(RGB(64, 64, 64), 2);
+    auto flats = std::make_unique<TTxPolygon>();
+    flats->FPen = wall;
+    flats->FBrush = Brush(RGB(255, 228, 196), bsSolid);
+    TTxPolygon& f = Add(std::move(flats));
+    for (Tpt p : {Tpt{190, 400}, Tpt{250, 400}, Tpt{250, 440}, Tpt{370, 440}, Tpt{370, 470}, Tpt{190, 470}})
+      f.AddPoint(p);
+    Rectangle({330, 190}, {430, 250}, wall, Brush(RGB(128, 128, 128), bsFDiagonal));
+    Rectangle({190, 190}, {240, 290}, wall, Brush(RGB(0, 96, 160), bsCross));
+    auto office = std::make_unique<TTxRoundRect>();
+    office->FPen = Pen(RGB(0, 96, 160), 2);
+    office->FBrush = Brush(RGB(200, 230, 255), bsSolid);
+    TTxRoundRect& o = Add(std::move(office));
+    const Tpt corners[2] = {{580, 350}, {630, 380}};
+    o.CreateByRefPoint(corners);
+  }
+
+  void Rectangle(Tpt From, Tpt To, const TPen& P, const TBrush& B) {
+    auto rect = std::make_unique<TTxFRectangle>();
+    rect->FPen = P;
+    rect->FBrush = B;
+    TTxFRectangle& r = Add(std::move(rect));
+    const Tpt corners[2] = {From, To};
+    r.CreateByRefPoint(corners);
+  }
+
+  // A 4 m concrete base under the mast.
+  void CraneBase(Tpt Centre) {
+    auto base = std::make_unique<TTxCircle>();
+    base->FPen = Pen(RGB(96, 96, 96), 1);
+    base->FBrush = Brush(RGB(210, 210, 210), bsSolid);
+    TTxCircle& c = Add(std::move(base));
+    const Tpt points[2] = {Centre, {Centre.x + 16, Centre.y}};
+    c.CreateByRefPoint(points);
+  }
+
   void Dimension(Tpt P1, Tpt P2, bool Horizontal, Tpt Through) {
     auto dim = std::make_unique<TArrowLine>();
     dim->FPen = Pen(RGB(0, 0, 192));

@@ -4,7 +4,9 @@
 
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
+#include "figures/RoundShapes.h"
 #include "figures/TowerCrane.h"
+#include "figures/WdbxShapes.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -54,30 +56,37 @@ protected:
 
 }  // namespace
 
-TEST_F(SampleDrawing, ReadsWithItsFiveNamedLayersAndTheBoundaryCurrent) {
+TEST_F(SampleDrawing, ReadsWithItsSixNamedLayersAndTheBoundaryCurrent) {
   const TTxFigureSet& root = *Doc->FFigures;
-  ASSERT_EQ(root.LayerCount(), 5);
+  ASSERT_EQ(root.LayerCount(), 6);
   EXPECT_EQ(root.FLayers[0].Entry, "道路=1");
   EXPECT_EQ(root.FLayers[1].Entry, "场地边界=2");
-  EXPECT_EQ(root.FLayers[2].Entry, "尺寸标注=1");
-  EXPECT_EQ(root.FLayers[3].Entry, "指示箭头=1");
-  EXPECT_EQ(root.FLayers[4].Entry, "塔吊=1");
+  EXPECT_EQ(root.FLayers[2].Entry, "建筑=1");
+  EXPECT_EQ(root.FLayers[3].Entry, "尺寸标注=1");
+  EXPECT_EQ(root.FLayers[4].Entry, "指示箭头=1");
+  EXPECT_EQ(root.FLayers[5].Entry, "塔吊=1");
   EXPECT_EQ(root.FFigures, root.LayerList(1));
 }
 
-TEST_F(SampleDrawing, HoldsTheRoadOutlineDimensionsArrowsAndCranes) {
+TEST_F(SampleDrawing, HoldsTheRoadOutlineBuildingsDimensionsArrowsAndCranes) {
   const TTxFigureSet& root = *Doc->FFigures;
-  ASSERT_EQ(root.LayerCount(), 5);
+  ASSERT_EQ(root.LayerCount(), 6);
   EXPECT_EQ(root.LayerList(0)->Count(), 7);
   EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(0)), 7);
   EXPECT_EQ(root.LayerList(1)->Count(), 5);
   EXPECT_EQ(CountOf<TConstructionLine>(*root.LayerList(1)), 5);
-  EXPECT_EQ(root.LayerList(2)->Count(), 2);
-  EXPECT_EQ(CountOf<TArrowLine>(*root.LayerList(2)), 2);
+  const TTxCollectFigure& buildings = *root.LayerList(2);
+  EXPECT_EQ(buildings.Count(), 4);
+  EXPECT_EQ(CountOf<TTxPolygon>(buildings), 1);
+  EXPECT_EQ(CountOf<TTxFRectangle>(buildings), 2);
+  EXPECT_EQ(CountOf<TTxRoundRect>(buildings), 1);
   EXPECT_EQ(root.LayerList(3)->Count(), 2);
-  EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(3)), 2);
+  EXPECT_EQ(CountOf<TArrowLine>(*root.LayerList(3)), 2);
   EXPECT_EQ(root.LayerList(4)->Count(), 2);
-  EXPECT_EQ(CountOf<TTxTadiao>(*root.LayerList(4)), 2);
+  EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(4)), 2);
+  EXPECT_EQ(root.LayerList(5)->Count(), 4);
+  EXPECT_EQ(CountOf<TTxTadiao>(*root.LayerList(5)), 2);
+  EXPECT_EQ(CountOf<TTxCircle>(*root.LayerList(5)), 2);
 }
 
 TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
@@ -85,7 +94,7 @@ TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
   EXPECT_EQ(Doc->FScale, 0.25);
   EXPECT_EQ(Doc->FFigures->FWidth, 840);
   EXPECT_EQ(Doc->FFigures->FHeight, 594);
-  const TTxCollectFigure& dims = *Doc->FFigures->LayerList(2);
+  const TTxCollectFigure& dims = *Doc->FFigures->LayerList(3);
   std::vector<std::string> texts;
   for (int i = 0; i < dims.Count(); ++i) {
     const auto* d = dynamic_cast<const TArrowLine*>(dims.Figures(i));
@@ -97,8 +106,8 @@ TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
   // Index 0 is the topmost, the last added: the west side, then the south.
   EXPECT_EQ(texts, (std::vector<std::string>{"80.000", "120.000"}));
   // The cranes' labels are their working radii, 40 m and 50 m.
-  const TTxCollectFigure& cranes = *Doc->FFigures->LayerList(4);
-  ASSERT_EQ(cranes.Count(), 2);
+  const TTxCollectFigure& cranes = *Doc->FFigures->LayerList(5);
+  ASSERT_EQ(cranes.Count(), 4);
   EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(0)).FText, "40.000");
   EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(1)).FText, "50.000");
 }
