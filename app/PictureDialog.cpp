@@ -76,7 +76,7 @@ void TP_Picture::SaveImage() {
   try {
     picture->SaveAsImage(name);
   } catch (const std::exception& e) {
-    MessageDlg(std::string("无法保存图片 ") + name + "：" + e.what(), mtError, mbOK);
+    MessageDlg(FileErrorMessage(TFileAction::Export, name, e), mtError, mbOK);
   }
 }
 
