@@ -1,5 +1,6 @@
 #include "figures/WdbxShapes.h"
 
+#include "figures/ArcEdges.h"
 #include "figures/FigureFamily.h"
 #include "figures/LineFigureKit.h"
 
@@ -50,19 +51,7 @@ void TCustomPolygon::CreateWdbxByDDList() {
     for (int i = 0; i < n; ++i) {
       TTxPolygonBxdy& v = Vertex(i);
       const Tpt a = v.FDwd, b = Vertex((i + 1) % n).FDwd;
-      TWorkDbxbx e;
-      e.qd = a;
-      e.zd = b;
-      Tpt c1, c2;
-      // The radius is the master value; the stored centre only chooses the circle.
-      if (v.FLx == blArc && bxbjqyx(pptobx(a, b), v.FBj, c1, c2)) {
-        v.FYx = Dist(c2, v.FYx) < Dist(c1, v.FYx) ? c2 : c1;
-        e.lx = blArc;
-        e.yx = v.FYx;
-        e.bj = v.FBj;
-        e.Direction = v.FDirection;
-        wbxqdarccs(e);
-      }
+      const TWorkDbxbx e = VertexEdge(a, b, v.FLx, v.FBj, v.FYx, v.FDirection);
       w->bx.push_back(e);
     }
     workdbxfxjs(*w);
@@ -142,15 +131,10 @@ void TCustomPolygon::MoveHandleTo(int Index, TPoint P) {
   if (v.FLx != blArc) return;
   // The circle through the edge's start, the mouse point and its end.
   const TWorkDbxbx& edge = FPWdbx->bx[std::size_t(e)];
-  const Tpt S = edge.qd, E = edge.zd, M = m;
-  const double d1 = 2 * ((E.y - M.y) * S.x + (M.y - S.y) * E.x + (S.y - E.y) * M.x);
-  const double d2 = 2 * (S.y * (E.x - M.x) + E.y * (M.x - S.x) + M.y * (S.x - E.x));
-  if (std::abs(d1) <= 1e-7 || std::abs(d2) <= 1e-7) return;
-  const double s2 = S.x * S.x + S.y * S.y, m2 = M.x * M.x + M.y * M.y, e2 = E.x * E.x + E.y * E.y;
-  const Tpt c{(s2 * (E.y - M.y) + m2 * (S.y - E.y) + e2 * (M.y - S.y)) / d1,
-              (s2 * (E.x - M.x) + m2 * (S.x - E.x) + e2 * (M.x - S.x)) / d2};
-  const double u = ppjd(c, S), t = ppjd(c, M), w = ppjd(c, E);
-  const std::int32_t dir = u <= w ? (u < t && t < w ? 1 : 0) : (w < t && t < u ? 0 : 1);
+  Tpt c;
+  std::int32_t dir = 0;
+  if (!CircleThrough(edge.qd, m, edge.zd, c, dir)) return;
+  const Tpt S = edge.qd;
   Change(*this, [&] {
     v.FYx = c;
     v.FBj = Dist(c, S);

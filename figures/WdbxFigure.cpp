@@ -1,5 +1,6 @@
 #include "figures/WdbxFigure.h"
 
+#include "figures/ArcEdges.h"
 #include "figures/ClosedPaint.h"
 #include "figures/FigureKit.h"
 #include "figures/FigureSet.h"
@@ -32,11 +33,6 @@ void TCustomWdbxFigure::CalcWdbxPloygon() const {
   for (Tpt p : wdd) FPolyPoints.push_back(ptodp(f.Map(p)));
   FPolyPoints.push_back(FPolyPoints.front());
   FArraySize = static_cast<int>(FPolyPoints.size());
-}
-
-Tpt TCustomWdbxFigure::EdgeMiddle(const TWorkDbxbx& Edge) {
-  if (Edge.lx == blArc) return Arcjdtod(wdbxbxtoarc(Edge), (Edge.qj + Edge.zj) / 2);
-  return Mid(Edge.qd, Edge.zd);
 }
 
 bool TCustomWdbxFigure::OutlineBox(Tpt& Min, Tpt& Max) const {

@@ -32,7 +32,6 @@ public:
   // The outline's local bounding box; false with fewer than two edges.
   bool OutlineBox(Tpt& Min, Tpt& Max) const;
   // The middle of an outline edge: half way along a line, the middle angle of an arc.
-  static Tpt EdgeMiddle(const TWorkDbxbx& Edge);
 
   std::unique_ptr<TWorkDbx> FPWdbx;
   mutable std::vector<TPoint> FPolyPoints;
