@@ -33,6 +33,87 @@ void Paint(T& l, Sheet& s) {
   PaintFigure(l, s);
 }
 
+
+// Passes every call on to a real canvas and counts the symbols drawn.
+class TCountingCanvas final : public TCanvas {
+public:
+  explicit TCountingCanvas(TCanvas& Inner) : In(Inner) {}
+  int Polygons = 0, Ellipses = 0;
+  int GetDeviceCaps(int index) const override { return In.GetDeviceCaps(index); }
+  int SaveDC() override { return In.SaveDC(); }
+  bool RestoreDC(int savedDC) override { return In.RestoreDC(savedDC); }
+  int SetMapMode(int mode) override { return In.SetMapMode(mode); }
+  int GetMapMode() const override { return In.GetMapMode(); }
+  TSize SetWindowExtEx(std::int32_t cx, std::int32_t cy) override { return In.SetWindowExtEx(cx, cy); }
+  TSize SetViewportExtEx(std::int32_t cx, std::int32_t cy) override { return In.SetViewportExtEx(cx, cy); }
+  TPoint SetWindowOrgEx(std::int32_t x, std::int32_t y) override { return In.SetWindowOrgEx(x, y); }
+  TPoint SetViewportOrgEx(std::int32_t x, std::int32_t y) override { return In.SetViewportOrgEx(x, y); }
+  TPoint OffsetWindowOrgEx(std::int32_t dx, std::int32_t dy) override { return In.OffsetWindowOrgEx(dx, dy); }
+  TPoint OffsetViewportOrgEx(std::int32_t dx, std::int32_t dy) override { return In.OffsetViewportOrgEx(dx, dy); }
+  TSize GetWindowExtEx() const override { return In.GetWindowExtEx(); }
+  TSize GetViewportExtEx() const override { return In.GetViewportExtEx(); }
+  TPoint GetWindowOrgEx() const override { return In.GetWindowOrgEx(); }
+  TPoint GetViewportOrgEx() const override { return In.GetViewportOrgEx(); }
+  void LPtoDP(TPoint* points, int count) const override { In.LPtoDP(points, count); }
+  void DPtoLP(TPoint* points, int count) const override { In.DPtoLP(points, count); }
+  TLogPen SelectPen(const TLogPen& pen) override { return In.SelectPen(pen); }
+  TLogBrush SelectBrush(const TLogBrush& brush) override { return In.SelectBrush(brush); }
+  TLogFont SelectFont(const TLogFont& font) override { return In.SelectFont(font); }
+  const TLogPen& GetPen() const override { return In.GetPen(); }
+  const TLogBrush& GetBrush() const override { return In.GetBrush(); }
+  const TLogFont& GetFont() const override { return In.GetFont(); }
+  int SetROP2(int rop2) override { return In.SetROP2(rop2); }
+  int GetROP2() const override { return In.GetROP2(); }
+  COLORREF SetTextColor(COLORREF c) override { return In.SetTextColor(c); }
+  COLORREF SetBkColor(COLORREF c) override { return In.SetBkColor(c); }
+  int SetBkMode(int mode) override { return In.SetBkMode(mode); }
+  unsigned SetTextAlign(unsigned align) override { return In.SetTextAlign(align); }
+  int SetPolyFillMode(int mode) override { return In.SetPolyFillMode(mode); }
+  int SetArcDirection(int dir) override { return In.SetArcDirection(dir); }
+  TPoint SetBrushOrgEx(std::int32_t x, std::int32_t y) override { return In.SetBrushOrgEx(x, y); }
+  TPoint MoveToEx(std::int32_t x, std::int32_t y) override { return In.MoveToEx(x, y); }
+  void LineTo(std::int32_t x, std::int32_t y) override { In.LineTo(x, y); }
+  void Polyline(const TPoint* points, int count) override { In.Polyline(points, count); }
+  void Polygon(const TPoint* points, int count) override {
+    ++Polygons;
+    In.Polygon(points, count);
+  }
+  void Rectangle(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override { In.Rectangle(l, t, r, b); }
+  void RoundRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b, std::int32_t cornerW, std::int32_t cornerH) override { In.RoundRect(l, t, r, b, cornerW, cornerH); }
+  void Ellipse(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override {
+    ++Ellipses;
+    In.Ellipse(l, t, r, b);
+  }
+  void Arc(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b, std::int32_t xs, std::int32_t ys, std::int32_t xe, std::int32_t ye) override { In.Arc(l, t, r, b, xs, ys, xe, ye); }
+  void Chord(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b, std::int32_t xs, std::int32_t ys, std::int32_t xe, std::int32_t ye) override { In.Chord(l, t, r, b, xs, ys, xe, ye); }
+  void Pie(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b, std::int32_t xs, std::int32_t ys, std::int32_t xe, std::int32_t ye) override { In.Pie(l, t, r, b, xs, ys, xe, ye); }
+  void BeginPath() override { In.BeginPath(); }
+  void EndPath() override { In.EndPath(); }
+  void AbortPath() override { In.AbortPath(); }
+  void CloseFigure() override { In.CloseFigure(); }
+  void StrokePath() override { In.StrokePath(); }
+  void FillPath() override { In.FillPath(); }
+  void StrokeAndFillPath() override { In.StrokeAndFillPath(); }
+  void FillRect(const TRect& rect, const TLogBrush& brush) override { In.FillRect(rect, brush); }
+  void PatBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, std::uint32_t rop) override { In.PatBlt(x, y, w, h, rop); }
+  void FillRgn(const TRegion& rgn, const TLogBrush& brush) override { In.FillRgn(rgn, brush); }
+  void PaintRgn(const TRegion& rgn) override { In.PaintRgn(rgn); }
+  void FrameRgn(const TRegion& rgn, const TLogBrush& brush, std::int32_t w, std::int32_t h) override { In.FrameRgn(rgn, brush, w, h); }
+  void InvertRgn(const TRegion& rgn) override { In.InvertRgn(rgn); }
+  int IntersectClipRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override { return In.IntersectClipRect(l, t, r, b); }
+  int ExcludeClipRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override { return In.ExcludeClipRect(l, t, r, b); }
+  int ExtSelectClipRgn(const TRegion* rgn, int mode) override { return In.ExtSelectClipRgn(rgn, mode); }
+  int GetClipBox(TRect& box) const override { return In.GetClipBox(box); }
+  void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override { In.TextOut(x, y, text); }
+  TSize GetTextExtentPoint(std::string_view text) const override { return In.GetTextExtentPoint(text); }
+  TTextMetric GetTextMetrics() const override { return In.GetTextMetrics(); }
+  int DrawText(std::string_view text, TRect& rect, unsigned format) override { return In.DrawText(text, rect, format); }
+  void StretchBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const TBitmap& src, std::int32_t sx, std::int32_t sy, std::int32_t sw, std::int32_t sh, std::uint32_t rop) override { In.StretchBlt(x, y, w, h, src, sx, sy, sw, sh, rop); }
+
+private:
+  TCanvas& In;
+};
+
 }  // namespace
 
 // ---- saved values
@@ -145,6 +226,9 @@ TEST(RouteLines, TelecomCirclesSitAtTheMiddleOfEverySpacingInterval) {
   EXPECT_EQ(ColumnInk(s, 105, 14, 26), 0) << "no circle after the last interval";
   EXPECT_EQ(ColumnInk(s, 95, 22, 26), 0) << "the closing piece is a plain line";
   EXPECT_TRUE(InkAt(s, 30, 20) && InkAt(s, 95, 20));
+  TCountingCanvas counted(*s);
+  l->DrawDC(counted, nullptr, TRect{});
+  EXPECT_EQ(counted.Ellipses, 3);
 }
 
 TEST(RouteLines, ASpacingBelowTheMinimumPaintsAtTheMinimumAndIsNotStored) {
@@ -203,6 +287,9 @@ TEST(RouteLines, RailwayHexagonsAlternateAndRunOnAcrossAVertex) {
   EXPECT_FALSE(InkAt(s, 95, 21));
   EXPECT_GT(BoxInk(s, 94, 22, 96, 25), 0) << "the short hexagon's outline";
   EXPECT_EQ(ColumnInk(s, 105, 0, 40), 0);
+  TCountingCanvas counted(*s);
+  l->DrawDC(counted, nullptr, TRect{});
+  EXPECT_EQ(counted.Polygons, 4) << "three whole hexagons and a short one";
 
   // An edge of exactly one length: no short hexagon, and the next edge starts white.
   auto v = Route<TTrailLine>({{20, 10}, {50, 10}, {50, 70}});
@@ -210,6 +297,9 @@ TEST(RouteLines, RailwayHexagonsAlternateAndRunOnAcrossAVertex) {
   v->FWidth = 10;
   Sheet t(80, 80);
   Paint(*v, t);
+  TCountingCanvas counted2(*t);
+  v->DrawDC(counted2, nullptr, TRect{});
+  EXPECT_EQ(counted2.Polygons, 3) << "no short hexagon on an edge of exactly one length";
   EXPECT_TRUE(InkAt(t, 35, 11));
   EXPECT_FALSE(InkAt(t, 51, 25)) << "the colour runs on past the vertex";
   EXPECT_TRUE(InkAt(t, 51, 55));
@@ -246,6 +336,17 @@ TEST(RouteLines, AVeryLongLinePaintsOnlyItsVisibleSymbols) {
   // Intervals start at -5e8 + 30 k, at -20, 10, 40, 70: circles at 25, 55, 85.
   for (int c : {25, 55, 85}) EXPECT_FALSE(InkAt(t, c, 20)) << c;
   EXPECT_TRUE(InkAt(t, 10, 20) && InkAt(t, 40, 20));
+
+  // Only the few symbols near the 100-unit sheet are drawn, of the 33 million.
+  Sheet u(100, 40);
+  SetViewMapping(*u, 40);
+  TCountingCanvas counted(*u);
+  l->DrawDC(counted, nullptr, TRect{});
+  EXPECT_GE(counted.Polygons, 4);
+  EXPECT_LE(counted.Polygons, 12);
+  d->DrawDC(counted, nullptr, TRect{});
+  EXPECT_GE(counted.Ellipses, 3);
+  EXPECT_LE(counted.Ellipses, 10);
 }
 
 // ---- the double line
