@@ -21,6 +21,15 @@ std::string UserLength(const TCustomFigure& F, double V) { return Format("%1.3f"
 // A user value typed into the dialog, or false when it is no finite number.
 bool Entry(const std::string& Text, double& V) { return ParseFloat(Text, V) && std::isfinite(V); }
 
+// The route lines run straight from vertex to vertex.
+double ChordLength(const TCustomMltLine& L) {
+  double z = 0;
+  for (const TWorkDbxbx& e : L.PWLine()) z += Dist(e.qd, e.zd);
+  return z;
+}
+
+std::string EdgeCount(const TCustomMltLine& L) { return Format("共有 %1.0f 条边线", double(L.PWLine().size())); }
+
 }  // namespace
 
 TP_RouteLine::TP_RouteLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent) {
@@ -36,11 +45,29 @@ TP_RouteLine::TP_RouteLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent
   AddFigureCommonFields(d.Fields, FCommon, Line);
   if (rail)
     std::erase_if(d.Fields, [](const TFormField& f) { return f.Label == "线型："; });
-  const std::string zc = UserLength(Line, MltLinezc(FClone->PWLine()));
-  d.Fields.push_back({TFieldKind::Label, "总线长：", "", {}, [zc] { return zc; }, nullptr, nullptr});
-  d.Fields.push_back({TFieldKind::Label, "", "", {}, [this] {
-                        return Format("共有 %1.0f 条边线", double(FClone->PWLine().size()));
-                      }, nullptr, nullptr});
+  d.Fields.push_back({TFieldKind::Label, "总线长：", "", {}, nullptr, nullptr, nullptr});
+  d.Fields.push_back({TFieldKind::Label, "", "", {}, nullptr, nullptr, nullptr});
+  const std::string g = "边线集：";
+  for (const char* l : {"边线：", "起点:", " ", "终点:", "  "})
+    d.Fields.push_back({TFieldKind::Label, l, g, {}, nullptr, nullptr, nullptr});
+  auto moveEnd = [this](TPropertyForm& f) {
+    // The end vertex goes where the length and angle put it; a length that
+    // is no distance, or text that is no number, changes nothing.
+    if (std::size_t(FEdge) >= FClone->PWLine().size()) return;
+    double len = 0, deg = 0;
+    if (!Entry(f.Text("线长："), len) || !(len > 0) || !Entry(f.Text("角度："), deg)) return;
+    const Tpt a = FClone->Vertex(FEdge).FDwd;
+    Change(*FClone, [&] { FClone->Vertex(FEdge + 1).FDwd = Add(a, Dir(DegToRad(deg)), FClone->TransSysV(len)); });
+    EdgeChanged();
+  };
+  d.Fields.push_back({TFieldKind::Number, "线长：", g, {}, nullptr, nullptr, moveEnd});
+  d.Fields.push_back({TFieldKind::Number, "角度：", g, {}, nullptr, nullptr, moveEnd});
+  d.Fields.push_back({TFieldKind::Button, "下一边线", g, {}, nullptr, nullptr, [this](TPropertyForm&) {
+                        const int n = int(FClone->PWLine().size());
+                        if (n == 0) return;
+                        FEdge = (FEdge + 1) % n;
+                        ShowEdge();
+                      }});
   const double ps = Line.GetAbsParentScale();
   if (dbl) {
     FGap = UserLength(Line, dbl->FGap);
@@ -64,8 +91,8 @@ TP_RouteLine::TP_RouteLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent
                         TEditPoints e(FClone->DDList(), *FClone, &f.Dialog());
                         if (!e.Execute()) return;
                         FClone->SetDDList(e.Points());
-                        f.Show(f.IndexOf(""), Format("共有 %1.0f 条边线", double(FClone->PWLine().size())));
-                        f.Show(f.IndexOf("总线长："), UserLength(*FClone, MltLinezc(FClone->PWLine())));
+                        FEdge = std::min(FEdge, std::max(0, int(FClone->PWLine().size()) - 1));
+                        ShowEdge();
                       }});
   d.Accepted = [this, &View, &Line, dbl, dx, el, rail] {
     TCustomMltLine& c = *FClone;
@@ -105,6 +132,33 @@ TP_RouteLine::TP_RouteLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent
     });
   };
   FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
+  ShowEdge();
+}
+
+void TP_RouteLine::EdgeChanged() {
+  TPropertyForm& f = *FForm;
+  f.Show(f.IndexOf("总线长："), UserLength(*FClone, ChordLength(*FClone)));
+  if (std::size_t(FEdge) >= FClone->PWLine().size()) return;
+  Tpt q;
+  FClone->TransUserPt(FClone->PWLine()[std::size_t(FEdge)].zd, q);
+  f.Show(f.IndexOf("终点:"), Format("X: %1.3f", q.x));
+  f.Show(f.IndexOf("  "), Format("Y: %1.3f", q.y));
+}
+
+void TP_RouteLine::ShowEdge() {
+  TPropertyForm& f = *FForm;
+  const int n = int(FClone->PWLine().size());
+  f.Show(f.IndexOf(""), EdgeCount(*FClone));
+  f.Show(f.IndexOf("边线："), n == 0 ? "" : Format("第 %1.0f 条边线", FEdge + 1));
+  EdgeChanged();
+  if (FEdge >= n) return;
+  const TWorkDbxbx& e = FClone->PWLine()[std::size_t(FEdge)];
+  Tpt p;
+  FClone->TransUserPt(e.qd, p);
+  f.Show(f.IndexOf("起点:"), Format("X: %1.3f", p.x));
+  f.Show(f.IndexOf(" "), Format("Y: %1.3f", p.y));
+  f.Show(f.IndexOf("线长："), UserLength(*FClone, Dist(e.qd, e.zd)));
+  f.Show(f.IndexOf("角度："), Format("%1.0f", std::round(RadToDeg(ppjd(e.qd, e.zd)))));
 }
 
 void TP_RouteLine::SwitchPen() {

@@ -20,14 +20,18 @@ public:
   TPropertyForm& Form() { return *FForm; }
   bool Execute();
   const TCustomMltLine& Clone() const { return *FClone; }
+  int Edge() const { return FEdge; }
 
 private:
+  void ShowEdge();
+  void EdgeChanged();
   // The double line: which pen the colour, style and width controls edit.
   void SwitchPen();
   TLineCommonProperties FCommon;
   std::unique_ptr<TCustomMltLine> FClone;
   std::string FGap, FWidth;
   std::int32_t FLx = 0;
+  int FEdge = 0;
   bool FEditingParallel = false;  // the controls show the parallel line's pen
   std::unique_ptr<TPropertyForm> FForm;
 };

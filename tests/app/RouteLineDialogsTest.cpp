@@ -31,6 +31,17 @@ TEST_F(RouteLineDialogsTest, EachLineShowsItsCaptionLengthAndEdges) {
   EXPECT_EQ(f.Text(""), "共有 2 条边线");
   EXPECT_EQ(f.Text("间距："), "30.000");
   EXPECT_EQ(f.Text("宽度："), "5.000");
+  EXPECT_EQ(f.Text("边线："), "第 1 条边线");
+  EXPECT_EQ(f.Text("线长："), "100.000");
+  f.Press("下一边线");
+  EXPECT_EQ(f.Text("角度："), "90");
+  EXPECT_EQ(f.Text("起点:"), "X: 100.000");
+  f.SetText("线长：", "-3");
+  EXPECT_EQ(dlg.Clone().Vertex(2).FDwd.y, 50) << "a length that is no distance changes nothing";
+  f.SetText("线长：", "20");
+  EXPECT_NEAR(dlg.Clone().Vertex(2).FDwd.y, 20, 1e-9);
+  EXPECT_EQ(f.Text("总线长："), "120.000");
+  EXPECT_EQ(t->Vertex(2).FDwd.y, 50) << "only the clone until OK";
   EXPECT_EQ(TP_RouteLine(*view, *AddRoute<TDxLine>()).Form().Caption(), "定义电讯线属性");
   EXPECT_EQ(TP_RouteLine(*view, *AddRoute<TDLine>()).Form().Caption(), "定义电线属性");
   EXPECT_EQ(TP_RouteLine(*view, *AddRoute<TDoubleLine>()).Form().Caption(), "定义双线属性");
