@@ -27,7 +27,7 @@ void EmptyLine(ByteBuilder& b) {
   b({0x02, 0x00});
 }
 
-// A sheet as wide as needed with the line painted on it.
+// The line painted on the sheet as the views paint it.
 template <class T>
 void Paint(T& l, Sheet& s) {
   PaintFigure(l, s);
