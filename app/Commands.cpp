@@ -5,6 +5,7 @@
 #include "app/CraneDialog.h"
 #include "app/LineDialogs.h"
 #include "app/MltLineDialogs.h"
+#include "app/RouteLineDialogs.h"
 #include "app/PictureDialog.h"
 #include "app/RoundDialogs.h"
 #include "app/OptionDialogs.h"
@@ -387,4 +388,5 @@ void RegisterPropertyDialogs() {
   RegisterRoundDialogs();
   RegisterWdbxDialogs();
   RegisterMltLineDialogs();
+  RegisterRouteLineDialogs();
 }

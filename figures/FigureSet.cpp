@@ -7,6 +7,7 @@
 #include "figures/MltLine.h"
 #include "figures/Pictures.h"
 #include "figures/RoundShapes.h"
+#include "figures/RouteLines.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
 #include "foundation/StreamError.h"
@@ -872,4 +873,5 @@ void RegisterFigureClasses() {
   RegisterWdbxShapeClasses();
   RegisterRoundShapeClasses();
   RegisterOpenLineClasses();
+  RegisterRouteLineClasses();
 }

@@ -15,6 +15,7 @@
 #include "figures/MltLine.h"
 #include "figures/PenLine.h"
 #include "figures/PolygonMesh.h"
+#include "figures/RouteLines.h"
 #include "figures/Pictures.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
@@ -289,6 +290,38 @@ const std::map<std::string_view, THook> kHooks = {
        v.FBj = R.Real(40, 90);
        v.FDirection = R.Int(0, 1);
        m.Modified();
+     }},
+    {"TDoubleLine",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       auto& d = static_cast<TCustomDoubleLine&>(F);
+       for (int i = 0, n = R.Int(2, 5); i < n; ++i) d.AddPoint(dptop(R.Near(At, 70)));
+       d.FGap = R.Real(-15, 15);
+       d.FPen1.Width = R.Int(1, 4);
+       d.FPen1.Style = R.Coin() ? psSolid : psDash;
+       d.Modified();
+     }},
+    {"TDxLine",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       auto& d = static_cast<TCustomDxLine&>(F);
+       for (int i = 0, n = R.Int(2, 5); i < n; ++i) d.AddPoint(dptop(R.Near(At, 70)));
+       d.FGap = R.Real(5, 40);  // below the minimum too
+       d.Modified();
+     }},
+    {"TDLine",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       auto& d = static_cast<TCustomDLine&>(F);
+       for (int i = 0, n = R.Int(2, 5); i < n; ++i) d.AddPoint(dptop(R.Near(At, 70)));
+       d.FGap = R.Real(10, 60);
+       d.FLx = R.Int(0, 1);
+       d.Modified();
+     }},
+    {"TTrailLine",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       auto& t = static_cast<TCustomTrailLine&>(F);
+       for (int i = 0, n = R.Int(2, 5); i < n; ++i) t.AddPoint(dptop(R.Near(At, 70)));
+       t.FGap = R.Real(8, 40);
+       t.FWidth = R.Real(2, 12);
+       t.Modified();
      }},
     {"TPenLine",
      [](TCustomFigure& F, TRandom& R, TPoint At) {
