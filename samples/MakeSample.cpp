@@ -1,6 +1,7 @@
 // Builds samples/site.gck through the model classes, the way the editor's
 // tools would: a 120 m x 80 m site outlined with edge lines, a gate on its
-// east side, the access road, buildings (polygons and rectangles, hatched
+// east side, the access road with a double-line site road, a railway
+// siding, electric and telecom lines along the road, buildings (polygons and rectangles, hatched
 // and coloured), a rounded site office, two dimension lines, two arrow lines
 // and two tower cranes on round bases with their working radius, on six
 // named layers.
@@ -12,6 +13,7 @@
 #include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
+#include "figures/RouteLines.h"
 #include "figures/RoundShapes.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
@@ -25,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -69,6 +72,7 @@ public:
 
     FRoot.SetCurLayer(lyRoad);
     Road();
+    Routes();
     FRoot.SetCurLayer(lyBoundary);
     Boundary();
     FRoot.SetCurLayer(lyBuildings);
@@ -134,6 +138,37 @@ private:
     Line({kRight, kGateHigh}, {kRoadWest, kGateHigh}, edge);
     Line({(kRoadWest + kRoadEast) / 2, 0}, {(kRoadWest + kRoadEast) / 2, kSheetHeight}, centre);
     Line({kRight, (kGateLow + kGateHigh) / 2}, {kRoadWest, (kGateLow + kGateHigh) / 2}, centre);
+  }
+
+  // Vertices as the multi-line tool places them, then the symbol spacing.
+  template <class T>
+  T& Route(std::initializer_list<Tpt> Points, const TPen& LinePen) {
+    auto route = std::make_unique<T>();
+    route->FPen = LinePen;
+    T& r = Add(std::move(route));
+    for (Tpt p : Points) r.AddPoint(p);
+    return r;
+  }
+
+  // The site road from the gate round the buildings, 6 m wide; the railway
+  // siding along the south; the electric (high voltage) and telecom lines
+  // east of the road.
+  void Routes() {
+    auto& road = Route<TDoubleLine>({{kRight, 304}, {470, 304}, {470, 400}}, Pen(RGB(96, 96, 96), 1));
+    road.FGap = 24;
+    road.FPen1 = Pen(RGB(96, 96, 96), 1);
+    road.Modified();
+    auto& rail = Route<TTrailLine>({{40, 110}, {700, 110}}, Pen(RGB(0, 0, 0), 1));
+    rail.FGap = 24;
+    rail.FWidth = 6;
+    rail.Modified();
+    auto& power = Route<TDLine>({{778, 20}, {778, 574}}, Pen(RGB(192, 0, 0), 1));
+    power.FGap = 60;
+    power.FLx = 1;
+    power.Modified();
+    auto& telecom = Route<TDxLine>({{806, 20}, {806, 574}}, Pen(RGB(0, 96, 0), 1));
+    telecom.FGap = 48;
+    telecom.Modified();
   }
 
   // Walked clockwise, so the strokes (to the left of each edge's direction)

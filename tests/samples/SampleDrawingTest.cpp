@@ -5,6 +5,7 @@
 #include "docview/FiguresDoc.h"
 #include "figures/LineFigures.h"
 #include "figures/RoundShapes.h"
+#include "figures/RouteLines.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
 
@@ -68,11 +69,16 @@ TEST_F(SampleDrawing, ReadsWithItsSixNamedLayersAndTheBoundaryCurrent) {
   EXPECT_EQ(root.FFigures, root.LayerList(1));
 }
 
-TEST_F(SampleDrawing, HoldsTheRoadOutlineBuildingsDimensionsArrowsAndCranes) {
+TEST_F(SampleDrawing, HoldsTheRoadsRoutesOutlineBuildingsDimensionsArrowsAndCranes) {
   const TTxFigureSet& root = *Doc->FFigures;
   ASSERT_EQ(root.LayerCount(), 6);
-  EXPECT_EQ(root.LayerList(0)->Count(), 7);
-  EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(0)), 7);
+  const TTxCollectFigure& road = *root.LayerList(0);
+  EXPECT_EQ(road.Count(), 11);
+  EXPECT_EQ(CountOf<TTxLine>(road), 7);
+  EXPECT_EQ(CountOf<TDoubleLine>(road), 1);
+  EXPECT_EQ(CountOf<TTrailLine>(road), 1);
+  EXPECT_EQ(CountOf<TDLine>(road), 1);
+  EXPECT_EQ(CountOf<TDxLine>(road), 1);
   EXPECT_EQ(root.LayerList(1)->Count(), 5);
   EXPECT_EQ(CountOf<TConstructionLine>(*root.LayerList(1)), 5);
   const TTxCollectFigure& buildings = *root.LayerList(2);
