@@ -4,6 +4,7 @@
 #include "figures/Bezier.h"
 #include "figures/LineFigures.h"
 #include "figures/MltLine.h"
+#include "figures/RouteLines.h"
 #include "figures/PenLine.h"
 #include "figures/TowerCrane.h"
 
@@ -153,12 +154,18 @@ TGeneratedDrawing GenerateDrawing(TFiguresDoc& Doc, int Figures, std::uint32_t S
   }
   while (made < Figures) {
     // One in ten is a site path: a multi-segment line with an arc, a
-    // freehand line with strokes, or a spline.
+    // freehand line with strokes, a spline, or a route line with its symbols.
     if (rnd.Int(10) == 0) {
       const Tpt a{rnd.Range(40, W - 40), rnd.Range(40, H - 40)};
       auto at = [&](int i) { return Clamp({a.x + 12.0 * i, a.y + rnd.Range(-15, 15)}, W, H); };
       // Points in the root's frame, as the other figures here are given.
-      switch (rnd.Int(3)) {
+      auto route = [&](auto Line, double Gap) {
+        auto* r = Append(root, 3, std::move(Line));
+        for (int i = 0; i < 4; ++i) static_cast<TTxPolygonBxdy*>(r->DDList().AddObject())->FDwd = at(i);
+        r->FGap = Gap;
+        return r;
+      };
+      switch (rnd.Int(7)) {
         case 0: {
           auto* m = Append(root, 3, std::make_unique<TTxMltLine>());
           for (int i = 0; i < 4; ++i) static_cast<TTxPolygonBxdy*>(m->DDList().AddObject())->FDwd = at(i);
@@ -172,6 +179,15 @@ TGeneratedDrawing GenerateDrawing(TFiguresDoc& Doc, int Figures, std::uint32_t S
           for (int i = 0; i < 8; ++i) p->FPoints.push_back(at(i));
           p->FXLine = true;
           p->Modified();
+          break;
+        }
+        case 3: route(std::make_unique<TDoubleLine>(), 4)->Modified(); break;
+        case 4: route(std::make_unique<TDxLine>(), 15)->Modified(); break;
+        case 5: route(std::make_unique<TDLine>(), 24)->Modified(); break;
+        case 6: {
+          auto* t = route(std::make_unique<TTrailLine>(), 8);
+          t->FWidth = 2;
+          t->Modified();
           break;
         }
         default: {
