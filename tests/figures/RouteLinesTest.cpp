@@ -207,7 +207,8 @@ TEST(RouteLines, CopiesTakeTheOwnFieldsAndTheVertices) {
   auto e = Route<TDLine>({{0, 0}, {50, 0}});
   e->FLx = 1;
   e->FGap = 40;
-  auto& ce = dynamic_cast<TDLine&>(*e->Clone());
+  auto copy = e->Clone();
+  auto& ce = dynamic_cast<TDLine&>(*copy);
   EXPECT_EQ(ce.FLx, 1);
   EXPECT_EQ(ce.FGap, 40);
 }
