@@ -98,8 +98,8 @@ void KillAtManyPoints(SaveKill& Test, const std::string& Name, const std::functi
 }
 
 TEST_F(SaveKill, ADrawingBeingWrittenSurvivesEveryKill) {
-  auto file = GenerateDrawingFile(15000);
-  KillAtManyPoints(*this, "site.gck", [&] { WriteDrawingFile(Path("site.gck"), *file); }, 24);
+  auto file = GenerateDrawingFile(4000);
+  KillAtManyPoints(*this, "site.gck", [&] { WriteDrawingFile(Path("site.gck"), *file); }, 16);
   TTxProjectFile back;
   EXPECT_TRUE(ReadDrawingFile(Path("site.gck"), back).Ok);
 }
