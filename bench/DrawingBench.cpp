@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "DrawingGenerator.h"
+#include "PaintFloor.h"
 #include "RatioReporter.h"
 #include "docview/DocView.h"
 #include "docview/FiguresDoc.h"
@@ -169,7 +170,34 @@ void BM_PaintFull(benchmark::State& state) {
   }
 }
 
-// The same drawing calls recorded once and played back by bare QPainter.
+// The floor: the same drawing's geometry in device points drawn by bare
+// QPainter calls. The share of pixels that differ from the program's own
+// picture is reported, to show that the floor draws the same drawing.
+void BM_PaintFloor(benchmark::State& state) {
+  const TInput& in = Input(int(state.range(0)));
+  const TPaintFloor floor = TPaintFloor::Capture({kWidth, kHeight}, [&](QPaintDevice& d) { PaintDoc(in.Doc(), d); });
+  QImage own(kWidth, kHeight, QImage::Format_RGB32), image(kWidth, kHeight, QImage::Format_RGB32);
+  own.fill(Qt::white);
+  PaintDoc(in.Doc(), own);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    QPainter p(&image);
+    floor.Draw(p);
+    p.end();
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  std::int64_t differ = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(own.constScanLine(y));
+    const auto* b = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < kWidth; ++x) differ += a[x] != b[x];
+  }
+  state.counters["calls"] = double(floor.Calls());
+  state.counters["differ%"] = 100.0 * double(differ) / (double(kWidth) * kHeight);
+}
+
+// The same drawing calls recorded once (QPicture) and played back, for
+// information: the replay resolves every font change again.
 void BM_BareQPainter(benchmark::State& state) {
   const TInput& in = Input(int(state.range(0)));
   QPicture picture;
@@ -289,6 +317,7 @@ BENCHMARK(BM_Save)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeflateOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFull)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFloor)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareQPainter)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewFullRepaint)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewPan)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -310,7 +339,10 @@ int main(int argc, char** argv) {
     pairs.push_back({"BM_Open" + a, "BM_InflateOnly" + a});
     pairs.push_back({"BM_Save" + a, "BM_DeflateOnly" + a});
   }
-  for (const char* n : {"/10000", "/100000"}) pairs.push_back({std::string("BM_PaintFull") + n, std::string("BM_BareQPainter") + n});
+  for (const char* n : {"/10000", "/100000"}) {
+    pairs.push_back({std::string("BM_PaintFull") + n, std::string("BM_PaintFloor") + n});
+    pairs.push_back({std::string("BM_PaintFull") + n, std::string("BM_BareQPainter") + n});
+  }
   pairs.push_back({"BM_ViewPan/100000", "BM_ViewFullRepaint/100000"});
   pairs.push_back({"BM_HitIndexed/100000", "BM_HitLinear/100000"});
   return RunWithRatios(argc, argv, pairs);
