@@ -3,12 +3,14 @@
 // run (see README.md for how to run it and the latest ratios).
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <zlib.h>
 
 #include <cstdint>
@@ -24,6 +26,7 @@
 #include "PaintFloor.h"
 #include "RatioReporter.h"
 #include "docview/DocView.h"
+#include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
 #include "figures/SheetMapping.h"
 #include "foundation/ComponentImage.h"
@@ -259,6 +262,44 @@ void BM_ViewPan(benchmark::State& state) {
   }
 }
 
+// One wheel notch in at the middle of the window and, next time, one out:
+// the zoom and the repaint it causes, as the user waits for them.
+void BM_ViewZoomWheel(benchmark::State& state) {
+  auto file = GenerateDrawingFile(int(state.range(0)), 1);
+  auto& doc = *static_cast<TFiguresDoc*>(file->FTxProject->FTxSpaces->Items(0));
+  TDrawView view;
+  view.resize(kWidth, kHeight);
+  view.SetDocument(&doc);
+  view.show();
+  view.viewport()->grab();
+  const QPointF at(kWidth / 2.0, kHeight / 2.0);
+  int notch = 120;
+  for (auto _ : state) {
+    QWheelEvent e(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, notch), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &e);
+    benchmark::DoNotOptimize(view.viewport()->grab());
+    notch = -notch;
+  }
+  view.SetDocument(nullptr);
+}
+
+// The heap a drawing of a million figures holds once open, against the
+// inflated image it was read from.
+void BM_OpenMemory(benchmark::State& state) {
+  const TInput& in = Input(int(state.range(0)));
+  for (auto _ : state) {
+    const std::size_t before = mallinfo2().uordblks;
+    auto file = std::make_unique<TTxProjectFile>();
+    const TDrawingReadResult r = ReadDrawingFile(in.Path.string(), *file);
+    if (!r.Ok) state.SkipWithError(r.Error.c_str());
+    const double held = double(mallinfo2().uordblks - before);
+    state.counters["held_MB"] = held / 1e6;
+    state.counters["image_MB"] = double(in.Image.size()) / 1e6;
+    state.counters["x_image"] = held / double(in.Image.size());
+  }
+}
+
 // ---- a click: ObjectAt through the index against the straightforward scan
 
 std::vector<TPoint> ClickPoints(TFiguresDoc& Doc) {
@@ -321,6 +362,7 @@ BENCHMARK(BM_PaintFloor)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_BareQPainter)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewFullRepaint)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewPan)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewZoomWheel)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HitIndexed)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HitLinear)->Arg(100000)->Unit(benchmark::kMicrosecond);
 // A million figures: open and save only, a few iterations, to keep the run short.
@@ -328,6 +370,7 @@ BENCHMARK(BM_Open)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InflateOnly)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeflateOnly)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenMemory)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
