@@ -489,7 +489,7 @@ TEST_F(CommandLine, LargePagesArePicturedWithinTheSizeLimit) {
 
 TEST_F(CommandLine, UnsupportedAndUnknownOutputTypesFailWithoutWriting) {
   WriteCompressed(Path("hand.gck"), HandWrittenGck());
-  for (const char* name : {"out.dxf", "out.PDF", "out.png"}) {
+  for (const char* name : {"out.dxf"}) {
     const TRun r = Plandeck({"convert", Path("hand.gck"), Path(name)});
     EXPECT_EQ(r.Code, 2) << name;
     EXPECT_NE(r.Err.find("not supported yet"), std::string::npos) << r.Err;
