@@ -145,9 +145,9 @@ const std::vector<TActionDef>& ToolButtonTable() {
       Cmd("TB_PenColor", "线条颜色", "线条颜色", "", nullptr),
       Cmd("TB_FillColor", "填充颜色", "填充颜色", "", nullptr),
       Cmd("TB_FontColor", "文字颜色", "文字颜色", "", nullptr),
-      Later("TB_Union", "相并", "相并"),
-      Later("TB_Subtract", "相减", "相减"),
-      Later("TB_Intersect", "相交", "相交"),
+      Cmd("TB_Union", "相并", "相并", "", &M::UnionExecute),
+      Cmd("TB_Subtract", "相减", "相减", "", &M::SubtractExecute),
+      Cmd("TB_Intersect", "相交", "相交", "", &M::IntersectExecute),
       Cmd("TB_EditEnd", "结束", "结束", "", &M::EditEndExecute),
   };
   return table;
@@ -419,6 +419,18 @@ bool Draw(QPainter& p, std::string_view n) {
     p.setPen(QPen(ink, 1.5));
     p.drawPolygon(QPolygonF({{10, 5}, {10, 19}, {3, 19}}));
     p.drawPolygon(QPolygonF({{14, 5}, {14, 19}, {21, 19}}));
+  } else if (n == "TB_Union" || n == "TB_Subtract" || n == "TB_Intersect") {
+    // A circle and a square, the area the operation keeps filled.
+    QPainterPath a, b;
+    a.addEllipse(QRectF(2, 4, 14, 14));
+    b.addRect(QRectF(9, 7, 13, 13));
+    const QPainterPath kept = n == "TB_Union" ? a.united(b) : n == "TB_Subtract" ? a.subtracted(b) : a.intersected(b);
+    p.setPen(QPen(ink, 1, Qt::DotLine));
+    p.drawPath(a);
+    p.drawPath(b);
+    p.setPen(QPen(ink, 1.5));
+    p.setBrush(QColor(110, 150, 220));
+    p.drawPath(kept);
   } else if (n == "TB_Array") {
     for (int i = 0; i < 3; ++i)
       for (int j = 0; j < 3; ++j) p.drawRect(QRectF(3 + 7 * i, 3 + 7 * j, 4, 4));

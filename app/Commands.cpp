@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 
+#include "app/ArcDialogs.h"
 #include "app/BlockDialogs.h"
 #include "app/CommandText.h"
 #include "app/CraneDialog.h"
@@ -337,7 +338,7 @@ TMyFont* TextFontOf(TCustomFigure& Figure) {
 
 bool IsClosedFigure(const TCustomFigure& Figure) {
   const TFigureFamily* f = FamilyOf(Figure.ClassType());
-  return f && f->Closed;
+  return (f && f->Closed) || dynamic_cast<const TComboFigure*>(&Figure);
 }
 
 // ---- outside programs
@@ -387,6 +388,7 @@ void RegisterPropertyDialogs() {
   RegisterCraneDialog();
   RegisterRoundDialogs();
   RegisterWdbxDialogs();
+  RegisterArcDialogs();
   RegisterMltLineDialogs();
   RegisterRouteLineDialogs();
 }

@@ -1,5 +1,7 @@
 #include "app/Def_Tx.h"
 
+#include "app/ArcDialogs.h"
+
 #include "app/AlignDialog.h"
 #include "app/BlockDialogs.h"
 #include "app/Commands.h"
@@ -341,7 +343,6 @@ void TDef_Tx::closeEvent(QCloseEvent* Event) {
 void TDef_Tx::MakeBlock() { MakeBlockCommand(*DrawView1, this); }
 
 void TDef_Tx::ComboFigure(int Code) {
-  (void)Code;
   if (DrawView1->Selection().Count() < 2) {
     MessageDlg("必须选择两个或两个以上图形才能执行该操作！", mtInformation, mbOK);
     return;
@@ -353,6 +354,7 @@ void TDef_Tx::ComboFigure(int Code) {
       MessageDlg("只有封闭图形才能执行该操作！", mtInformation, mbOK);
       return;
     }
+  MakeComboFigure(*DrawView1, Code);
 }
 
 // ---- view events

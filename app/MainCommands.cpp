@@ -210,6 +210,16 @@ void TMainForm::ExplodeExecute() {
   if (TDrawView* v = View()) v->Explode();
 }
 
+void TMainForm::UnionExecute() {
+  if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document()) tx->ComboFigure(2);
+}
+void TMainForm::SubtractExecute() {
+  if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document()) tx->ComboFigure(4);
+}
+void TMainForm::IntersectExecute() {
+  if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document()) tx->ComboFigure(1);
+}
+
 void TMainForm::MakeBlockExecute() {
   if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document()) tx->MakeBlock();
 }

@@ -124,6 +124,9 @@ public:
   void PropertiesExecute();
   void ScaleExecute();
   void ExplodeExecute();
+  void UnionExecute();
+  void SubtractExecute();
+  void IntersectExecute();
   void MakeBlockExecute();
   void InsertChildFigureSetExecute();
   void CopyObjectExecute();

@@ -165,6 +165,20 @@ bool FillTileSize(const TCustomFigureSet& Fill, double& Cw, double& Ch, std::int
   return W >= 1 && H >= 1;
 }
 
+// The tiles over R that meet Clip (logical) and the asked clip rectangle.
+void TileClipped(TCustomFigureSet& Fill, TShowPlace& ShowPlace, const TRect& R, TRect Clip, double Cw, double Ch,
+                 std::int32_t W, std::int32_t H) {
+  if (!ShowPlace.AClipRect.IsEmpty()) {
+    TRect asked = ShowPlace.AClipRect;
+    Clip = Intersection(Clip, ExpandRect(asked, 0));
+  }
+  if (Clip.IsEmpty()) return;
+  if (ShowPlace.cvs->GetDeviceCaps(TECHNOLOGY) == DT_RASPRINTER || double(W) * double(H) > kMaxTilePixels)
+    TileVectors(Fill, ShowPlace, R, Clip, Cw, Ch, W, H);
+  else
+    TileBitmap(Fill, ShowPlace, R, Clip, W, H);
+}
+
 }  // namespace
 
 void DrawClosedStroke(const TCustomFigure& Figure, TCanvas& Canvas, const TPoint* Points, int Count, bool Fill) {
@@ -204,16 +218,19 @@ void PaintClosedOutline(TCustomFigure& Figure, TShowPlace& ShowPlace, const TPoi
       const TRegion rgn = CreatePolygonRgn(outline.data(), int(outline.size()), WINDING);
       if (cv.ExtSelectClipRgn(&rgn, RGN_AND) == NULLREGION || cv.GetClipBox(clip) == NULLREGION) clip = {};
     }
-    if (!ShowPlace.AClipRect.IsEmpty()) {
-      TRect asked = ShowPlace.AClipRect;
-      clip = Intersection(clip, ExpandRect(asked, 0));
-    }
-    if (!clip.IsEmpty()) {
-      if (cv.GetDeviceCaps(TECHNOLOGY) == DT_RASPRINTER || double(w) * double(h) > kMaxTilePixels)
-        TileVectors(*fill, ShowPlace, R, clip, cw, ch, w, h);
-      else
-        TileBitmap(*fill, ShowPlace, R, clip, w, h);
-    }
+    TileClipped(*fill, ShowPlace, R, clip, cw, ch, w, h);
   }
   DrawClosedStroke(Figure, cv, Points, Count, false);
+}
+
+bool TileFillItem(TCustomFigure& Figure, TShowPlace& ShowPlace, const TRect& Box) {
+  TCustomFigureSet* fill = Figure.FFillItem.get();
+  double cw = 0, ch = 0;
+  std::int32_t w = 0, h = 0;
+  if (!ShowPlace.cvs || !fill || !FillTileSize(*fill, cw, ch, w, h)) return false;
+  TRect clip;
+  if (ShowPlace.cvs->GetClipBox(clip) == NULLREGION) return true;
+  TRect r = Box;
+  TileClipped(*fill, ShowPlace, ExpandRect(r, 0), clip, cw, ch, w, h);
+  return true;
 }

@@ -17,3 +17,9 @@ void PaintClosedOutline(TCustomFigure& Figure, TShowPlace& ShowPlace, const TPoi
 // The outline alone: filled with the selected brush when Fill is asked and
 // the figure's brush is not clear, then stroked unless its pen is clear.
 void DrawClosedStroke(const TCustomFigure& Figure, TCanvas& Canvas, const TPoint* Points, int Count, bool Fill);
+
+// Tiles Figure's fill item over the logical box Box inside the canvas's
+// present clip, as PaintClosedOutline does inside an outline; the caller
+// clips to the area first. False when there is no item or its cells are too
+// small to tile (the caller then fills with the brush).
+bool TileFillItem(TCustomFigure& Figure, TShowPlace& ShowPlace, const TRect& Box);

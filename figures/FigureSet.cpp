@@ -1,6 +1,8 @@
 #include "figures/FigureSet.h"
 
+#include "figures/Arcs.h"
 #include "figures/Blocks.h"
+#include "figures/ComboFigure.h"
 #include "figures/CodeVersion.h"
 #include "figures/FigureText.h"
 #include "figures/LineFigures.h"
@@ -874,4 +876,6 @@ void RegisterFigureClasses() {
   RegisterRoundShapeClasses();
   RegisterOpenLineClasses();
   RegisterRouteLineClasses();
+  RegisterArcClasses();
+  RegisterComboClasses();
 }

@@ -3,8 +3,9 @@
 // east side, the access road with a double-line site road, a railway
 // siding, electric and telecom lines along the road, buildings (polygons and rectangles, hatched
 // and coloured), a rounded site office, two dimension lines, two arrow lines
-// and two tower cranes on round bases with their working radius, on six
-// named layers.
+// and two tower cranes on round bases with their working radius, the east
+// crane's restricted slewing zone as a sector, and the land parcel less a
+// neighbour's plot as a combined figure, on six named layers.
 //
 // Usage: make_sample <out.gck> [--preview <out.png>]
 // The preview shows the drawing in a drawing view (set QT_QPA_PLATFORM=offscreen
@@ -12,6 +13,8 @@
 
 #include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
+#include "figures/Arcs.h"
+#include "figures/ComboFigure.h"
 #include "figures/LineFigures.h"
 #include "figures/RouteLines.h"
 #include "figures/RoundShapes.h"
@@ -29,6 +32,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <numbers>
 #include <string>
 
 namespace {
@@ -75,6 +79,7 @@ public:
     Routes();
     FRoot.SetCurLayer(lyBoundary);
     Boundary();
+    Parcel();
     FRoot.SetCurLayer(lyBuildings);
     Buildings();
     FRoot.SetCurLayer(lyDimension);
@@ -90,6 +95,8 @@ public:
     // overlapping in the middle; the east crane keeps clear of the road.
     Crane({290, 330}, 200, 35, 330, 300, 240);
     Crane({520, 260}, 160, 300, 60, 150, 100);
+    // The east crane must not slew its jib over the road.
+    SlewingZone({520, 260}, 160, -35, 35);
 
     // The drawing opens with the boundary layer current.
     FRoot.SetCurLayer(lyBoundary);
@@ -191,6 +198,41 @@ private:
     TConstructionLine& e = Add(std::move(edge));
     e.SetQd(Qd);
     e.SetZd(Zd);
+  }
+
+  // The land parcel, 2.5 m outside the site, less the neighbour's plot in
+  // its north-east corner: a polygon minus a rectangle, as "相减" makes it.
+  void Parcel() {
+    auto land = std::make_unique<TTxPolygon>();
+    for (Tpt p : {Tpt{150, 160}, Tpt{650, 160}, Tpt{650, 500}, Tpt{150, 500}}) land->AddPoint(p);
+    auto plot = std::make_unique<TTxFRectangle>();
+    const Tpt corners[2] = {{570, 430}, {650, 500}};
+    plot->CreateByRefPoint(corners);
+    auto parcel = std::make_unique<TComboFigure>();
+    parcel->FStyle = csSubtract;
+    parcel->FYd = {150, 160};
+    parcel->InitialParas(500, 340);
+    parcel->FPen = Pen(RGB(0, 128, 64), 2);
+    parcel->FBrush = Brush(RGB(140, 205, 160), bsBDiagonal);
+    // Members keep their places relative to the combined figure's origin.
+    for (TCustomFigure* m : {static_cast<TCustomFigure*>(plot.get()), static_cast<TCustomFigure*>(land.get())})
+      m->MoveByOffset(-150, -160);
+    parcel->InsertFigure(std::move(plot));
+    parcel->InsertFigure(std::move(land));
+    Add(std::move(parcel));
+  }
+
+  // A sector over the angles From..To (degrees) where the jib may not go.
+  void SlewingZone(Tpt Centre, double Radius, double From, double To) {
+    auto zone = std::make_unique<TTxChord>();
+    zone->FPen = Pen(RGB(192, 0, 0), 1, psDash);
+    zone->FBrush = Brush(RGB(192, 0, 0), bsDiagCross);
+    TTxChord& z = Add(std::move(zone));
+    const double k = std::numbers::pi / 180, a = From * k, m = (From + To) / 2 * k, b = To * k;
+    const Tpt points[3] = {{Centre.x + Radius * std::cos(a), Centre.y + Radius * std::sin(a)},
+                           {Centre.x + Radius * std::cos(m), Centre.y + Radius * std::sin(m)},
+                           {Centre.x + Radius * std::cos(b), Centre.y + Radius * std::sin(b)}};
+    z.CreateByRefPoint(points);
   }
 
   // As the dimension tool places one: the two measured points and a third

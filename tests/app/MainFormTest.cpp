@@ -596,13 +596,16 @@ TEST_F(MainFormTest, EveryNameInTheMenusAndToolBarsIsACommand) {
 TEST_F(MainFormTest, CommandsWithoutTheirSubsystemStayVisibleButDisabled) {
   NewDrawing();
   form->IdleUpdate();
-  for (const char* n : {"A_Print", "A_PrintPreview", "A_Item", "A_Ole", "TB_Union", "TB_LayerManager"}) {
+  for (const char* n : {"A_Print", "A_PrintPreview", "A_Item", "A_Ole", "TB_LayerManager"}) {
     ASSERT_TRUE(form->Action(n)) << n;
     EXPECT_FALSE(form->Action(n)->isEnabled()) << n;
     EXPECT_TRUE(form->Action(n)->isVisible()) << n;
   }
   // The line figures the program has are drawn with their tools.
   for (const char* n : {"A_ArrowLine", "A_BzLine", "A_ConstructionLine"}) EXPECT_TRUE(form->Action(n)->isEnabled()) << n;
+  // So are the arcs, and the combined figures with their three buttons.
+  for (const char* n : {"A_Arc", "A_Chord", "A_CirPart", "A_RectArc", "TB_Union", "TB_Subtract", "TB_Intersect"})
+    EXPECT_TRUE(form->Action(n)->isEnabled()) << n;
 }
 
 TEST_F(MainFormTest, IdleUpdateFollowsTheActiveDrawing) {

@@ -3,6 +3,8 @@
 // editor opens first can never silently go unreadable or stale.
 
 #include "docview/FiguresDoc.h"
+#include "figures/Arcs.h"
+#include "figures/ComboFigure.h"
 #include "figures/LineFigures.h"
 #include "figures/RoundShapes.h"
 #include "figures/RouteLines.h"
@@ -79,8 +81,9 @@ TEST_F(SampleDrawing, HoldsTheRoadsRoutesOutlineBuildingsDimensionsArrowsAndCran
   EXPECT_EQ(CountOf<TTrailLine>(road), 1);
   EXPECT_EQ(CountOf<TDLine>(road), 1);
   EXPECT_EQ(CountOf<TDxLine>(road), 1);
-  EXPECT_EQ(root.LayerList(1)->Count(), 5);
+  EXPECT_EQ(root.LayerList(1)->Count(), 6);
   EXPECT_EQ(CountOf<TConstructionLine>(*root.LayerList(1)), 5);
+  EXPECT_EQ(CountOf<TComboFigure>(*root.LayerList(1)), 1);
   const TTxCollectFigure& buildings = *root.LayerList(2);
   EXPECT_EQ(buildings.Count(), 4);
   EXPECT_EQ(CountOf<TTxPolygon>(buildings), 1);
@@ -90,9 +93,28 @@ TEST_F(SampleDrawing, HoldsTheRoadsRoutesOutlineBuildingsDimensionsArrowsAndCran
   EXPECT_EQ(CountOf<TArrowLine>(*root.LayerList(3)), 2);
   EXPECT_EQ(root.LayerList(4)->Count(), 2);
   EXPECT_EQ(CountOf<TTxLine>(*root.LayerList(4)), 2);
-  EXPECT_EQ(root.LayerList(5)->Count(), 4);
+  EXPECT_EQ(root.LayerList(5)->Count(), 5);
+  EXPECT_EQ(CountOf<TTxChord>(*root.LayerList(5)), 1);
   EXPECT_EQ(CountOf<TTxTadiao>(*root.LayerList(5)), 2);
   EXPECT_EQ(CountOf<TTxCircle>(*root.LayerList(5)), 2);
+}
+
+TEST_F(SampleDrawing, TheParcelIsTheLandLessTheNeighboursPlotAndTheZoneASector) {
+  TTxFigureSet& root = *Doc->FFigures;
+  const TComboFigure* parcel = nullptr;
+  for (int i = 0; i < root.LayerList(1)->Count(); ++i)
+    if (auto* c = dynamic_cast<const TComboFigure*>(root.LayerList(1)->Figures(i))) parcel = c;
+  ASSERT_NE(parcel, nullptr);
+  EXPECT_EQ(parcel->FStyle, csSubtract);
+  // Read, never painted: the area answers at once.
+  EXPECT_TRUE(parcel->Selected({300, 300}, 1));
+  EXPECT_FALSE(parcel->Selected({600, 470}, 1));  // the neighbour's plot
+  const TTxChord* zone = nullptr;
+  for (int i = 0; i < root.LayerList(5)->Count(); ++i)
+    if (auto* z = dynamic_cast<const TTxChord*>(root.LayerList(5)->Figures(i))) zone = z;
+  ASSERT_NE(zone, nullptr);
+  EXPECT_NEAR(zone->Radius(), 160, 1e-9);
+  EXPECT_NEAR(zone->GetSumjd(), 70 * 3.14159265358979 / 180, 1e-9);
 }
 
 TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
@@ -111,11 +133,12 @@ TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
   }
   // Index 0 is the topmost, the last added: the west side, then the south.
   EXPECT_EQ(texts, (std::vector<std::string>{"80.000", "120.000"}));
-  // The cranes' labels are their working radii, 40 m and 50 m.
+  // The cranes' labels are their working radii, 40 m and 50 m; the
+  // restricted zone lies above them.
   const TTxCollectFigure& cranes = *Doc->FFigures->LayerList(5);
-  ASSERT_EQ(cranes.Count(), 4);
-  EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(0)).FText, "40.000");
-  EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(1)).FText, "50.000");
+  ASSERT_EQ(cranes.Count(), 5);
+  EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(1)).FText, "40.000");
+  EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(2)).FText, "50.000");
 }
 
 TEST_F(SampleDrawing, WritingItBackGivesTheSameImage) {
