@@ -8,6 +8,7 @@
 #include "figures/Pictures.h"
 #include "figures/RoundShapes.h"
 #include "figures/RouteLines.h"
+#include "figures/Texts.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
 #include "foundation/StreamError.h"
@@ -874,4 +875,5 @@ void RegisterFigureClasses() {
   RegisterRoundShapeClasses();
   RegisterOpenLineClasses();
   RegisterRouteLineClasses();
+  RegisterTextClasses();
 }
