@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPointer>
 
 #include <algorithm>
@@ -22,6 +23,10 @@ public:
       auto* e = new QPlainTextEdit;
       e->setFrameShape(QFrame::NoFrame);
       e->setLineWrapMode(QPlainTextEdit::NoWrap);
+      // The box is the figure's: no scroll bars or margins eating into it.
+      e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      e->document()->setDocumentMargin(1);
       FEdit = e;
     } else {
       auto* e = new QLineEdit;

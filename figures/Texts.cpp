@@ -567,7 +567,8 @@ void TCustomTxLabel::PaintText(TCanvas& Canvas, const std::string& Text) {
       FYd.y += s * (FHeight - h);
       FWidth = w;
       FHeight = h;
-      NoteChanged();
+      // Grown past what was repainted: the new area is painted again.
+      Invalidate();
       CalcPositionRect(r);
     }
   }
@@ -782,7 +783,8 @@ void TCustomXLabel::Paint(TShowPlace& ShowPlace) {
       FYd = Add(FYd, Rot({0, s * (FHeight - h)}, FXzJd));
       FWidth = w;
       FHeight = h;
-      NoteChanged();
+      // Grown past what was repainted: the new area is painted again.
+      Invalidate();
     }
   }
   frame();
