@@ -126,6 +126,24 @@ void AssignFont(TMyFont& To, const TMyFont& From, double Scale) {
   To.FHeight /= Scale;
 }
 
+// The setters the text classes share: each assigns and announces only a change.
+void ChangeText(TCustomFigure& F, std::string& Text, const std::string& Value) {
+  if (SameTextIgnoringCase(Value, Text)) return;
+  Text = Value;
+  F.Modified();
+}
+
+void ChangeFlag(TCustomFigure& F, bool& Flag, bool Value) {
+  if (Value == Flag) return;
+  Flag = Value;
+  F.Modified();
+}
+
+void ChangeFont(TCustomFigure& F, TMyFont& Font, const TMyFont& Value) {
+  AssignFont(Font, Value, F.GetScale());
+  F.Modified();
+}
+
 // An undo step for Figure in its drawing, taken before it changes.
 void BackUpFigure(TCustomFigure& Figure) {
   TCustomFigureSet* top = Figure.FParent;
@@ -301,16 +319,9 @@ void TCustomTextLine::Explode(TCustomFigureSet& Set) {
   TCustomMltLine::Explode(Set);
 }
 
-void TCustomTextLine::SetText(const std::string& Value) {
-  if (SameTextIgnoringCase(Value, FText)) return;
-  FText = Value;
-  Modified();
-}
+void TCustomTextLine::SetText(const std::string& Value) { ChangeText(*this, FText, Value); }
 
-void TCustomTextLine::SetFont(const TMyFont& Font) {
-  AssignFont(*FFont, Font, GetScale());
-  Modified();
-}
+void TCustomTextLine::SetFont(const TMyFont& Font) { ChangeFont(*this, *FFont, Font); }
 
 void TCustomTextLine::SetGap(double Value) {
   if (Value == FGap) return;
@@ -473,22 +484,11 @@ bool TCustomTxLabel::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, 
   return BoxCapture(*this, LabelBox(*this), P, Kind, View, CursorPt, KindSet);
 }
 
-void TCustomTxLabel::SetText(const std::string& Value) {
-  if (SameTextIgnoringCase(Value, FText)) return;
-  FText = Value;
-  Modified();
-}
+void TCustomTxLabel::SetText(const std::string& Value) { ChangeText(*this, FText, Value); }
 
-void TCustomTxLabel::SetFont(const TMyFont& Font) {
-  AssignFont(*FFont, Font, GetScale());
-  Modified();
-}
+void TCustomTxLabel::SetFont(const TMyFont& Font) { ChangeFont(*this, *FFont, Font); }
 
-void TCustomTxLabel::SetAutoSize(bool Value) {
-  if (Value == FAutoSize) return;
-  FAutoSize = Value;
-  Modified();
-}
+void TCustomTxLabel::SetAutoSize(bool Value) { ChangeFlag(*this, FAutoSize, Value); }
 
 void TCustomTxLabel::SetWidth(double Value) {
   if (Value == FWidth) return;
@@ -824,22 +824,11 @@ bool TCustomXLabel::GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, T
   return BoxCapture(*this, XLabelBox(*this), P, Kind, View, CursorPt, KindSet);
 }
 
-void TCustomXLabel::SetText(const std::string& Value) {
-  if (SameTextIgnoringCase(Value, FText)) return;
-  FText = Value;
-  Modified();
-}
+void TCustomXLabel::SetText(const std::string& Value) { ChangeText(*this, FText, Value); }
 
-void TCustomXLabel::SetFont(const TMyFont& Font) {
-  AssignFont(*FFont, Font, GetScale());
-  Modified();
-}
+void TCustomXLabel::SetFont(const TMyFont& Font) { ChangeFont(*this, *FFont, Font); }
 
-void TCustomXLabel::SetAutoSize(bool Value) {
-  if (Value == FAutoSize) return;
-  FAutoSize = Value;
-  Modified();
-}
+void TCustomXLabel::SetAutoSize(bool Value) { ChangeFlag(*this, FAutoSize, Value); }
 
 PLANDECK_DEFINE_CLASS(TTxXLabel, TCustomXLabel)
 
