@@ -7,6 +7,8 @@
 #include "app/LineDialogs.h"
 #include "app/MltLineDialogs.h"
 #include "app/RouteLineDialogs.h"
+#include "app/TextDialogs.h"
+#include "app/FontDialog.h"
 #include "app/PictureDialog.h"
 #include "app/RoundDialogs.h"
 #include "app/OptionDialogs.h"
@@ -142,12 +144,9 @@ TFontDialogHook SetFontDialogHook(TFontDialogHook Hook) { return std::exchange(F
 TLaunchHook SetLaunchHook(TLaunchHook Hook) { return std::exchange(LaunchHook(), std::move(Hook)); }
 
 bool ChooseFont(TMyFont& Font, QWidget* Parent) {
+  if (!FontHook()) return EditFigureFont(Font, 1.0, Parent);
   QFont font = ToQFont(Font, 1.0);
-  bool ok = false;
-  if (FontHook())
-    ok = FontHook()(font);
-  else
-    font = QFontDialog::getFont(&ok, font, Parent, QStringLiteral("字体"));
+  const bool ok = FontHook()(font);
   // The face name is saved with the figure.
   if (!ok || !CheckSavableText(font.family().toStdString())) return false;
   FromQFont(font, Font);
@@ -391,4 +390,5 @@ void RegisterPropertyDialogs() {
   RegisterArcDialogs();
   RegisterMltLineDialogs();
   RegisterRouteLineDialogs();
+  RegisterTextDialogs();
 }

@@ -459,7 +459,7 @@ void TDef_Tx::pi_PropertyClick() {
 
 void TDef_Tx::pi_EditClick() {
   if (DrawView1->Selection().Count() == 0) return;
-  DrawView1->SelectedItem(0)->OnEditProperties();
+  DrawView1->SelectedItem(0)->OnEditProperties(DrawView1);
 }
 
 void TDef_Tx::pi_AlignClick() {

@@ -56,10 +56,12 @@ std::unique_ptr<TTxCollectBxdy> BezierPoints(const TCustomBezier& B) {
 
 // ---- multi-segment line
 
-TP_MltLine::TP_MltLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent) : FClone(CloneOf(Line)) {
+TP_MltLine::TP_MltLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent, std::string Caption,
+                       TExtraFields Extra)
+    : FClone(CloneOf(Line)) {
   LineKit::FillCommon(Line, FCommon);
   TFormDef d;
-  d.Caption = "定义折线属性";
+  d.Caption = std::move(Caption);
   AddFigureCommonFields(d.Fields, FCommon, Line);
   d.Fields.push_back({TFieldKind::Label, "总线长：", "", {}, nullptr, nullptr, nullptr});
   d.Fields.push_back({TFieldKind::Label, "", "", {}, nullptr, nullptr, nullptr});
@@ -117,6 +119,7 @@ TP_MltLine::TP_MltLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent) : 
                         FEdge = std::min(FEdge, std::max(0, int(FClone->PWLine().size()) - 1));
                         ShowEdge();
                       }});
+  if (Extra) Extra(d.Fields, *FClone);
   d.Accepted = [this, &View, &Line] {
     ApplyPenAndWidth(*FClone, FCommon);
     TakeClone(View, Line, *FClone, FCommon.LayerIndex);

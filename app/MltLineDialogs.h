@@ -10,6 +10,7 @@
 #include "figures/MltLine.h"
 #include "figures/PenLine.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,7 +21,11 @@ using TOpenLineCommon = TLineCommonProperties;
 
 class TP_MltLine {
 public:
-  TP_MltLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent = nullptr);
+  // Lines built on the multi-segment line add their own fields after its
+  // own, acting on the clone.
+  using TExtraFields = std::function<void(std::vector<TFormField>& Fields, TCustomMltLine& Clone)>;
+  TP_MltLine(TDocView& View, TCustomMltLine& Line, QWidget* Parent = nullptr, std::string Caption = "定义折线属性",
+             TExtraFields Extra = {});
   TPropertyForm& Form() { return *FForm; }
   bool Execute();
   const TCustomMltLine& Clone() const { return *FClone; }

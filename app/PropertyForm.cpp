@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -144,6 +145,12 @@ TPropertyForm::TPropertyForm(TFormDef Def, QWidget* Parent) : F(std::make_unique
         F->RadioGroups[std::size_t(i)] = group;
         break;
       }
+      case TFieldKind::Lines: {
+        auto* e = new QPlainTextEdit;
+        QObject::connect(e, &QPlainTextEdit::textChanged, e, changed);
+        w = e;
+        break;
+      }
       case TFieldKind::List: {
         auto* l = new QListWidget;
         for (const std::string& s : f.Items) l->addItem(Q(s));
@@ -238,6 +245,8 @@ std::string TPropertyForm::Text(int Index) const {
     case TFieldKind::Number:
     case TFieldKind::Angle:
       return static_cast<QLineEdit*>(w)->text().toStdString();
+    case TFieldKind::Lines:
+      return static_cast<QPlainTextEdit*>(w)->toPlainText().toStdString();
     case TFieldKind::Colour:
       return F->Colours[std::size_t(Index)];
     case TFieldKind::Combo:
@@ -279,6 +288,9 @@ void TPropertyForm::SetText(int Index, const std::string& Value) {
     case TFieldKind::Number:
     case TFieldKind::Angle:
       static_cast<QLineEdit*>(w)->setText(Q(Value));
+      break;
+    case TFieldKind::Lines:
+      static_cast<QPlainTextEdit*>(w)->setPlainText(Q(Value));
       break;
     case TFieldKind::Colour: {
       F->Colours[std::size_t(Index)] = Value;
@@ -357,7 +369,7 @@ void TPropertyForm::Reload() {
 void TPropertyForm::Accept() {
   // Checked before any Set, so a refused field changes nothing.
   for (int i = 0; i < Count(); ++i) {
-    if (Kind(i) != TFieldKind::Text) continue;
+    if (Kind(i) != TFieldKind::Text && Kind(i) != TFieldKind::Lines) continue;
     if (!CheckSavableText(Text(i))) {
       Control(i)->setFocus();
       return;

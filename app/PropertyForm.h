@@ -33,6 +33,7 @@ enum class TFieldKind {
   Button,  // only Changed, when pressed
   Slider,  // 0..100
   List,    // Items in a list box; the value is the selected row, -1 for none
+  Lines,   // multi-line free text, lines joined by line feeds
 };
 
 struct TFormField {

@@ -3,6 +3,7 @@
 #include "docview/Cursors.h"
 #include "docview/Document.h"
 #include "docview/Environment.h"
+#include "docview/InPlaceEditor.h"
 #include "docview/RectHelpers.h"
 #include "figures/FigureSet.h"
 #include "figures/SheetMapping.h"
@@ -76,6 +77,7 @@ TRect PositionRect(const TDocItem* Item) {
 }  // namespace
 
 TDocView::TDocView(QWidget* Parent) : TScaleScrollBox(Parent) {
+  InstallInPlaceEditors();
   viewport()->setMouseTracking(true);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);

@@ -251,7 +251,7 @@ bool TDocItem::Intersects(const TRect& Rect) const {
   return !r.IsEmpty();
 }
 
-void TDocItem::OnEditProperties() {}
+void TDocItem::OnEditProperties(TFigureView*) {}
 void TDocItem::OnAfterEditProperties(TFigureView*) {}
 std::unique_ptr<TDocItem> TDocItem::Clone() const { return nullptr; }
 namespace {

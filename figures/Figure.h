@@ -84,7 +84,7 @@ public:
   virtual void MoveHandleTo(int Index, TPoint P);
   virtual void RotateHandleTo(int Index, TPoint P);
   virtual bool Intersects(const TRect& Rect) const;
-  virtual void OnEditProperties();
+  virtual void OnEditProperties(TFigureView* View = nullptr);
   virtual void OnAfterEditProperties(TFigureView* View);
   virtual std::unique_ptr<TDocItem> Clone() const;
   virtual void EditProperties(TFigureView* View);

@@ -10,6 +10,7 @@
 #include "figures/Pictures.h"
 #include "figures/RoundShapes.h"
 #include "figures/RouteLines.h"
+#include "figures/Texts.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
 #include "foundation/StreamError.h"
@@ -878,4 +879,5 @@ void RegisterFigureClasses() {
   RegisterRouteLineClasses();
   RegisterArcClasses();
   RegisterComboClasses();
+  RegisterTextClasses();
 }

@@ -4,8 +4,10 @@
 // siding, electric and telecom lines along the road, buildings (polygons and rectangles, hatched
 // and coloured), a rounded site office, two dimension lines, two arrow lines
 // and two tower cranes on round bases with their working radius, the east
-// crane's restricted slewing zone as a sector, and the land parcel less a
-// neighbour's plot as a combined figure, on six named layers.
+// crane's restricted slewing zone as a sector, the land parcel less a
+// neighbour's plot as a combined figure, and the annotations: labels for the
+// cranes, the planned building and the road, a water main drawn as a text
+// line, leader lines and a memo with the site notes, on seven named layers.
 //
 // Usage: make_sample <out.gck> [--preview <out.png>]
 // The preview shows the drawing in a drawing view (set QT_QPA_PLATFORM=offscreen
@@ -18,6 +20,7 @@
 #include "figures/LineFigures.h"
 #include "figures/RouteLines.h"
 #include "figures/RoundShapes.h"
+#include "figures/Texts.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
 #include "foundation/StreamError.h"
@@ -51,8 +54,8 @@ constexpr double kGateLow = 300, kGateHigh = 332;
 constexpr double kRoadWest = 720, kRoadEast = 752;
 
 // Layer order is painting order: later layers lie above earlier ones.
-enum TSampleLayer { lyRoad, lyBoundary, lyBuildings, lyDimension, lyArrows, lyCranes, kLayerCount };
-const char* const kLayerNames[] = {"道路", "场地边界", "建筑", "尺寸标注", "指示箭头", "塔吊"};
+enum TSampleLayer { lyRoad, lyBoundary, lyBuildings, lyDimension, lyArrows, lyCranes, lyText, kLayerCount };
+const char* const kLayerNames[] = {"道路", "场地边界", "建筑", "尺寸标注", "指示箭头", "塔吊", "文字标注"};
 
 TPen Pen(COLORREF Color, std::int32_t Width = 1, TPenStyle Style = psSolid) {
   TPen p;
@@ -97,6 +100,8 @@ public:
     Crane({520, 260}, 160, 300, 60, 150, 100);
     // The east crane must not slew its jib over the road.
     SlewingZone({520, 260}, 160, -35, 35);
+    FRoot.SetCurLayer(lyText);
+    Texts();
 
     // The drawing opens with the boundary layer current.
     FRoot.SetCurLayer(lyBoundary);
@@ -333,6 +338,61 @@ private:
     char text[32];
     std::snprintf(text, sizeof text, "%1.3f", c.TransUserV(c.Radius()));
     c.FText = text;
+  }
+
+  // A label as the one-click tool places it, sized to its text.
+  TTxXLabel& Label(Tpt At, const char* Text, COLORREF Color, double Height, double Angle = 0) {
+    auto label = std::make_unique<TTxXLabel>();
+    label->FText = Text;
+    label->FAutoSize = true;
+    label->FFont->FColor = Color;
+    label->FFont->FHeight = Height;
+    label->FXzJd = Angle;
+    TTxXLabel& l = Add(std::move(label));
+    l.SetRefPoint(At.x, At.y);
+    return l;
+  }
+
+  void Leader(std::initializer_list<Tpt> Points, const char* Text, std::int32_t Align) {
+    auto leader = std::make_unique<TDimension>();
+    leader->FPen = Pen(RGB(0, 0, 0));
+    leader->FText = Text;
+    leader->FTextAlign = Align;
+    leader->FFont->FHeight = 12;
+    TDimension& d = Add(std::move(leader));
+    // The points as the multi-point tool hands them over; the text's extent
+    // is measured when it is painted (this program may run without a screen).
+    d.SetPoints(Points);
+  }
+
+  void Texts() {
+    Label({304, 344}, "1#塔吊", RGB(224, 112, 0), 14);
+    Label({534, 274}, "2#塔吊", RGB(224, 112, 0), 14);
+    Label({252, 440}, "拟建建筑", RGB(128, 64, 0), 18);
+    // Along the access road, reading upwards between its edges.
+    Label({746, 40}, "施工道路", RGB(64, 64, 64), 16, 90);
+
+    auto water = std::make_unique<TTxTextLine>();
+    water->FPen = Pen(RGB(0, 96, 192));
+    water->FText = "给水";
+    water->FFont->FColor = RGB(0, 96, 192);
+    water->FFont->FHeight = 12;
+    water->FGap = 80;
+    TTxTextLine& w = Add(std::move(water));
+    for (Tpt p : {Tpt{170, 370}, Tpt{560, 370}, Tpt{560, 180}}) w.AddPoint(p);
+
+    Leader({{596, 372}, {632, 462}}, "现场办公室", 0);
+    Leader({{528, 252}, {566, 210}}, "塔吊基础 4m×4m", 1);
+
+    auto memo = std::make_unique<TTxMemo>();
+    memo->FPen = Pen(RGB(96, 96, 96));
+    memo->FBrush = Brush(RGB(255, 255, 224), bsSolid);
+    memo->FFont->FHeight = 12;
+    memo->FWidth = 146;
+    memo->FHeight = 76;
+    memo->FLines = {"施工说明：", "1. 塔吊基础 4m×4m", "2. 施工道路宽 6m", "3. 围挡高 2.5m", "4. 给水管沿道路敷设"};
+    TTxMemo& m = Add(std::move(memo));
+    m.SetRefPoint(8, 506);
   }
 
   TFiguresDoc& FDoc;

@@ -17,6 +17,7 @@
 #include "figures/PolygonMesh.h"
 #include "figures/RouteLines.h"
 #include "figures/Pictures.h"
+#include "figures/Texts.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
 #include "foundation/ClassRegistry.h"
@@ -64,6 +65,9 @@ const TException kExceptions[] = {
     {"TTxOle", TRule::TurnedExplode, "it is always upright, so it cannot keep a set's turn"},
     {"TChildFigureSet", TRule::TurnedExplode, "its drawing's offsets never turn, so its parts cannot keep a set's turn"},
     {"TTxDefineDwd", TRule::TurnedExplode, "its aster turns with its set but it keeps no angle of its own"},
+    {"TTxEdit", TRule::TurnedExplode, "its box is always upright, so it cannot keep a set's turn"},
+    {"TTxMemo", TRule::TurnedExplode, "its box is always upright, so it cannot keep a set's turn"},
+    {"TDimension", TRule::TurnedExplode, "its underline and text always run level, so it cannot keep a set's turn"},
     {"TBezier", TRule::TurnedMirror, "its control points are whole numbers, so a slanted mirror rounds them"},
 };
 
@@ -322,6 +326,41 @@ const std::map<std::string_view, THook> kHooks = {
        t.FGap = R.Real(8, 40);
        t.FWidth = R.Real(2, 12);
        t.Modified();
+     }},
+    {"TTxTextLine",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       auto& t = static_cast<TCustomTextLine&>(F);
+       for (int i = 0, n = R.Int(2, 5); i < n; ++i) t.AddPoint(dptop(R.Near(At, 70)));
+       t.FText = R.Coin() ? "道路" : "V";
+       t.FGap = R.Real(0, 30);
+       t.FFont->FHeight = R.Real(8, 16);
+       t.Modified();
+     }},
+    {"TDimension",
+     [](TCustomFigure& F, TRandom& R, TPoint At) {
+       // The multi-point tool's clicks.
+       auto& d = static_cast<TCustomDimension&>(F);
+       TTxCollectBxdy pts;
+       for (int i = 0, n = R.Int(2, 4); i < n; ++i)
+         static_cast<TTxPolygonBxdy*>(pts.AddObject())->FDwd = dptop(R.Near(At, 60));
+       d.FText = R.Coin() ? "塔吊" : "100";
+       d.FTextAlign = R.Int(0, 1);
+       d.CreateByRefPoint(pts);
+     }},
+    {"TTxXLabel",
+     [](TCustomFigure& F, TRandom& R, TPoint) {
+       auto& l = static_cast<TCustomXLabel&>(F);
+       l.FText = R.Coin() ? "拟建建筑" : "1#塔吊施工道路";
+       l.FAutoSize = R.Coin();
+       l.FWidth = R.Real(30, 120);
+       l.FHeight = R.Real(12, 50);
+     }},
+    {"TTxMemo",
+     [](TCustomFigure& F, TRandom& R, TPoint) {
+       auto& m = static_cast<TCustomTxMemo&>(F);
+       m.FLines = {"施工说明", R.Coin() ? "丂万" : ""};
+       m.FWidth = R.Real(40, 120);
+       m.FHeight = R.Real(20, 80);
      }},
     {"TPenLine",
      [](TCustomFigure& F, TRandom& R, TPoint At) {

@@ -8,6 +8,7 @@
 #include "figures/LineFigures.h"
 #include "figures/RoundShapes.h"
 #include "figures/RouteLines.h"
+#include "figures/Texts.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxShapes.h"
 
@@ -59,21 +60,22 @@ protected:
 
 }  // namespace
 
-TEST_F(SampleDrawing, ReadsWithItsSixNamedLayersAndTheBoundaryCurrent) {
+TEST_F(SampleDrawing, ReadsWithItsSevenNamedLayersAndTheBoundaryCurrent) {
   const TTxFigureSet& root = *Doc->FFigures;
-  ASSERT_EQ(root.LayerCount(), 6);
+  ASSERT_EQ(root.LayerCount(), 7);
   EXPECT_EQ(root.FLayers[0].Entry, "道路=1");
   EXPECT_EQ(root.FLayers[1].Entry, "场地边界=2");
   EXPECT_EQ(root.FLayers[2].Entry, "建筑=1");
   EXPECT_EQ(root.FLayers[3].Entry, "尺寸标注=1");
   EXPECT_EQ(root.FLayers[4].Entry, "指示箭头=1");
   EXPECT_EQ(root.FLayers[5].Entry, "塔吊=1");
+  EXPECT_EQ(root.FLayers[6].Entry, "文字标注=1");
   EXPECT_EQ(root.FFigures, root.LayerList(1));
 }
 
 TEST_F(SampleDrawing, HoldsTheRoadsRoutesOutlineBuildingsDimensionsArrowsAndCranes) {
   const TTxFigureSet& root = *Doc->FFigures;
-  ASSERT_EQ(root.LayerCount(), 6);
+  ASSERT_EQ(root.LayerCount(), 7);
   const TTxCollectFigure& road = *root.LayerList(0);
   EXPECT_EQ(road.Count(), 11);
   EXPECT_EQ(CountOf<TTxLine>(road), 7);
@@ -139,6 +141,28 @@ TEST_F(SampleDrawing, DimensionsMeasureTheSiteInMetres) {
   ASSERT_EQ(cranes.Count(), 5);
   EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(1)).FText, "40.000");
   EXPECT_EQ(dynamic_cast<const TTxTadiao&>(*cranes.Figures(2)).FText, "50.000");
+}
+
+TEST_F(SampleDrawing, AnnotatesTheCranesBuildingAndRoadWithChineseTexts) {
+  const TTxCollectFigure& texts = *Doc->FFigures->LayerList(6);
+  std::vector<std::string> labels;
+  int memos = 0, leaders = 0, lines = 0;
+  for (int i = 0; i < texts.Count(); ++i) {
+    const TCustomFigure* f = texts.Figures(i);
+    if (const auto* l = dynamic_cast<const TTxXLabel*>(f)) labels.push_back(l->FText);
+    if (const auto* m = dynamic_cast<const TTxMemo*>(f)) {
+      ++memos;
+      ASSERT_FALSE(m->FLines.empty());
+      EXPECT_EQ(m->FLines.front(), "施工说明：");
+    }
+    leaders += dynamic_cast<const TDimension*>(f) != nullptr;
+    lines += dynamic_cast<const TTxTextLine*>(f) != nullptr;
+  }
+  // Index 0 is the last added.
+  EXPECT_EQ(labels, (std::vector<std::string>{"施工道路", "拟建建筑", "2#塔吊", "1#塔吊"}));
+  EXPECT_EQ(memos, 1);
+  EXPECT_EQ(leaders, 2);
+  EXPECT_EQ(lines, 1);
 }
 
 TEST_F(SampleDrawing, WritingItBackGivesTheSameImage) {
