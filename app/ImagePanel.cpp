@@ -60,6 +60,14 @@ constexpr std::uint8_t kHatch[8] = {0x11, 0x22, 0x44, 0x88, 0x11, 0x22, 0x44, 0x
 // Tiles bigger than this are cut: the preview shows a part of them anyway.
 constexpr int kMaxTile = 2048;
 
+// One logical unit a pixel, y up, the logical origin at device (0, OriginY).
+void MapYUp(TCanvas& DC, int OriginY) {
+  DC.SetMapMode(MM_ANISOTROPIC);
+  DC.SetWindowExtEx(1, 1);
+  DC.SetViewportExtEx(1, -1);
+  DC.SetViewportOrgEx(0, OriginY);
+}
+
 bool ParseNumber(const std::string& Text, double& Value) {
   char* end = nullptr;
   const double v = std::strtod(Text.c_str(), &end);
@@ -269,9 +277,7 @@ void TImagePanel::RenderInto(QImage& Image, const QRect& Clip) {
   const int count = GetItemCount();
   {
     TQtCanvas dc(&Image);
-    dc.SetMapMode(MM_ANISOTROPIC);
-    dc.SetWindowExtEx(1, 1);
-    dc.SetViewportExtEx(1, -1);
+    MapYUp(dc, 0);
     for (int i = 0; i < count; ++i) {
       TRect cell = GetItemRect(i);
       RectDocToClient(cell);
@@ -335,10 +341,7 @@ void TImagePanel::PaintFill(QPainter& Painter, int Index) {
   tile.fill(Qt::white);
   {
     TQtCanvas tc(&tile);
-    tc.SetMapMode(MM_ANISOTROPIC);
-    tc.SetWindowExtEx(1, 1);
-    tc.SetViewportExtEx(1, -1);
-    tc.SetViewportOrgEx(0, th);
+    MapYUp(tc, th);
     TThumbnailState keep(*set);
     set->FYd = {0, 0};
     set->FXzJd = 0;

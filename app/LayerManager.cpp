@@ -70,7 +70,10 @@ TLayerManager::TLayerManager(std::vector<TLayerManagerEntry> Layers, bool HasHis
   FList->setColumnCount(3);
   FList->setHeaderLabels({QStringLiteral("名称"), QStringLiteral("显示"), QStringLiteral("编辑")});
   FList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  FList->header()->setStretchLastSection(false);
   FList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  FList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  FList->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
   FList->setMinimumSize(300, 240);
   left->addWidget(FList, 1);
   FDetails = new QGroupBox(QStringLiteral("详细信息"));
