@@ -445,6 +445,29 @@ TEST_F(PaletteTest, AChosenBlockIsPlacedWhereTheTwoClicksSpanItAndUndoTakesItBac
   EXPECT_EQ(tx.Document()->GetUndoCount(), 1);
   v.Undo();
   EXPECT_EQ(layer.Count(), 0);
+
+  // Two clicks on one point place it at its own size there.
+  previous = SetInputItemHook([](TInputItem& D) {
+    D.Panel().SetItemIndex(0);
+    return true;
+  });
+  InsertBlockCommand(tx);
+  SetInputItemHook(std::move(previous));
+  const TPoint c{200, 200};
+  for (int i = 0; i < 2; ++i) {
+    v.MouseDown(mbLeft, 0, c);
+    v.MouseUp(mbLeft, 0, c);
+  }
+  ASSERT_EQ(layer.Count(), 1);
+  auto* base = dynamic_cast<TTxBlock*>(layer.Figures(0));
+  ASSERT_NE(base, nullptr);
+  EXPECT_DOUBLE_EQ(base->FWidth, 16);
+  EXPECT_DOUBLE_EQ(base->GetScale(), 1);
+  TPoint lc = c;
+  v.PointClientToDoc(lc);
+  base->TransAbsPt(lc, local);
+  EXPECT_NEAR(base->FYd.x, local.x, 1.5);
+  EXPECT_NEAR(base->FYd.y, local.y, 1.5);
 }
 
 TEST_F(PaletteTest, TheCustomFillPageChoosesALibraryBlockForEverySelectedFigure) {
