@@ -137,6 +137,15 @@ void TImagePanel::DocumentChanged() {
   viewport()->update();
 }
 
+void TImagePanel::DocumentFreed() {
+  FDocument = nullptr;
+  FSelectedList.clear();
+  FSelection.clear();
+  FItemIndex = -1;
+  InitParameters();
+  viewport()->update();
+}
+
 void TImagePanel::SetItemType(TItemType Type) {
   FItemType = Type;
   viewport()->update();

@@ -73,6 +73,7 @@ public:
   QImage Render();
 
   void DocumentChanged() override;
+  void DocumentFreed() override;
 
   std::function<void()> FOnDblClick;
   std::function<void()> FOnSelect;  // after the selection changed by a click

@@ -36,6 +36,10 @@ PLANDECK_DEFINE_CLASS(TImageDocument, TMyPersistent)
 TImageDocument::TImageDocument(TMyPersistent* AOwner)
     : TMyPersistent(AOwner), FFigures(std::make_unique<TTxCollectFigure>(this)) {}
 
+TImageDocument::~TImageDocument() {
+  if (FView) FView->DocumentFreed();
+}
+
 void TImageDocument::ReadData(TReader& Reader) {
   const TOldCodeVersionGuard version(CodeVersionToNumber(Reader.ReadString()));
   FFigures->ReadData(Reader);

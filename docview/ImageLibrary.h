@@ -16,12 +16,15 @@ class TImageDocumentView {
 public:
   virtual ~TImageDocumentView() = default;
   virtual void DocumentChanged() = 0;
+  // The document is being freed: drop every pointer into it.
+  virtual void DocumentFreed() = 0;
 };
 
 class TImageDocument : public TMyPersistent {
   PLANDECK_DECLARE_CLASS(TImageDocument)
 public:
   explicit TImageDocument(TMyPersistent* AOwner = nullptr);
+  ~TImageDocument() override;
 
   // The writer's code version, then the figures; the figures are read under
   // that version.

@@ -531,3 +531,15 @@ TEST_F(PaletteTest, TheCustomFillPageChoosesALibraryBlockForEverySelectedFigure)
   ASSERT_NE(a->FFillItem, nullptr);
   EXPECT_EQ(a->FFillItem->FBrush.Color, 0x00FF00u);
 }
+
+TEST_F(PaletteTest, APanelWhoseDocumentIsFreedShowsNothing) {
+  auto library = std::make_unique<TImageDocument>();
+  library->AddItem(Block("大门", 20, 10));
+  panel.SetDocument(library.get());
+  panel.SetItemIndex(0);
+  library.reset();
+  EXPECT_EQ(panel.Document(), nullptr);
+  EXPECT_EQ(panel.GetItemCount(), 0);
+  EXPECT_EQ(panel.GetSelected(), nullptr);
+  EXPECT_EQ(DarkIn(panel.Render(), QRect(5, 5, 100, 100)), 0);
+}
