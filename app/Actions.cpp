@@ -48,7 +48,7 @@ const std::vector<TActionDef>& ActionTable() {
       Tool("A_Memo", "文本框", "文本框"),
       // Embedded objects are kept in drawings but cannot be created here.
       Later("A_Ole", "Ole对象", "Ole对象"),
-      Later("A_Item", "图块", "元件"),
+      Cmd("A_Item", "图块", "元件", "", &M::ItemExecute),
       Cmd("A_new", "新建(&N)", "新建", "Ctrl+N", &M::NewExecute),
       Cmd("A_Open", "打开(&O)", "打开", "Ctrl+O", &M::OpenExecute),
       Cmd("A_Save", "保存(&S)", "保存", "Ctrl+S", &M::SaveExecute),
@@ -134,7 +134,7 @@ const std::vector<TActionDef>& MenuItemTable() {
 
 const std::vector<TActionDef>& ToolButtonTable() {
   static const std::vector<TActionDef> table = {
-      Later("TB_LayerManager", "图层", "图层编辑器"),
+      Cmd("TB_LayerManager", "图层", "图层编辑器", "", &M::LayerManagerExecute),
       Cmd("TB_Array", "阵列", "阵列", "", &M::ArrayExecute),
       Cmd("TB_Mirror", "镜像", "镜像", "", &M::MirrorExecute),
       Cmd("TB_Pen", "线型", "线条样式", "", &M::PenStyleExecute),

@@ -3,6 +3,7 @@
 #include "app/PrintOutput.h"
 #include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
+#include "docview/ImageLibrary.h"
 #include "figures/CodeVersion.h"
 #include "figures/FigureSet.h"
 #include "foundation/Streams.h"
@@ -31,7 +32,7 @@
 namespace fs = std::filesystem;
 
 void RegisterPlandeckClasses() {
-  RegisterDocumentClasses();  // streaming, figure, line figure, environment and document classes
+  RegisterImageLibraryClasses();  // streaming, figure, environment, document and library classes
   RegisterTools();  // the tools' figure operations and the document tool list
 }
 

@@ -292,19 +292,23 @@ void FillCommand(TDrawView& View, QWidget* Parent) {
       return;
     }
   TCustomFigure& first = *figures.front();
-  TFillDialog dlg(first.FBrush, first.FFillItem != nullptr, Parent);
+  // The dialog shows the block at its size on the sheet.
+  std::unique_ptr<TCustomFigureSet> start;
+  if (first.FFillItem) {
+    std::unique_ptr<TDocItem> copy = first.FFillItem->Clone();
+    if (auto* set = dynamic_cast<TCustomFigureSet*>(copy.get())) {
+      copy.release();
+      start.reset(set);
+      start->FScale = start->FScale * first.GetAbsParentScale();
+    }
+  }
+  TFillDialog dlg(first.FBrush, start.get(), Parent);
   if (!RunCommandForm(dlg.Form())) return;
   const TBrush brush = dlg.Brush();
-  const bool keep = dlg.KeepsFillItem();
-  // The others get a copy of the first one's block at the size it shows.
-  std::unique_ptr<TMyPersistent> pattern;
-  if (keep && first.FFillItem) pattern = first.FFillItem->Clone();
-  const double patternScale = first.GetAbsParentScale();
+  // Each figure gets a copy that keeps the block's size on the sheet.
+  const TCustomFigureSet* pattern = dlg.FillItem();
   EditSelection(View, figures, [&](TCustomFigure& f) {
-    if (!keep)
-      f.SetFillItem(nullptr);
-    else if (&f != &first)
-      f.SetFillItemScaled(dynamic_cast<TCustomFigureSet*>(pattern.get()), patternScale);
+    f.SetFillItem(pattern);
     f.FBrush = brush;
   });
 }

@@ -6,6 +6,8 @@
 #include "app/BlockDialogs.h"
 #include "app/Commands.h"
 #include "app/EditDialogs.h"
+#include "app/ImagePanel.h"
+#include "app/LayerManager.h"
 #include "app/PictureDialog.h"
 #include "app/PrintPreview.h"
 #include "app/ScreenCapture.h"
@@ -346,6 +348,15 @@ void TMainForm::ArialExecute() {
 }
 
 void TMainForm::BlockForgeExecute() { StartBlockForge(); }
+
+void TMainForm::ItemExecute() {
+  if (TDef_Tx* tx = ActiveDrawing(); tx && tx->Document()) InsertBlockCommand(*tx, this);
+}
+
+void TMainForm::LayerManagerExecute() {
+  TDrawView* v = View();
+  if (v && LayerManagerCommand(*v, this) && FIndex->isVisible()) FIndex->IndexView().OnInitialUpdate();
+}
 
 // ---- windows and help
 

@@ -148,6 +148,8 @@ public:
   void IndexExecute();
   void ArialExecute();
   void BlockForgeExecute();
+  void ItemExecute();
+  void LayerManagerExecute();
   void WindowCascadeExecute();
   void WindowTileExecute();
   void WindowArrangeExecute();

@@ -2,10 +2,14 @@
 
 #include "app/BlockDialogs.h"
 #include "app/CommandText.h"
+#include "app/ImagePanel.h"
 #include "app/LineDialogs.h"
 #include "docview/Environment.h"
 
+#include <QBoxLayout>
 #include <QDialog>
+#include <QGroupBox>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <cctype>
@@ -194,23 +198,58 @@ TDrawingPropertiesDialog::TDrawingPropertiesDialog(TTxFigureSet& Root, QWidget* 
 
 // ---- 线条样式
 
-TFillDialog::TFillDialog(TBrush Brush, bool HasFillItem, QWidget* Parent)
-    : FStart(Brush), FChoice(HasFillItem ? kCustom : int(Brush.Style)), FColor(Brush.Color), FHasFillItem(HasFillItem) {
+TFillDialog::TFillDialog(TBrush Brush, const TCustomFigureSet* FillItem, QWidget* Parent)
+    : FStart(Brush), FChoice(FillItem ? kCustom : int(Brush.Style)), FColor(Brush.Color) {
   TFormDef d;
   d.Caption = "定义填充";
   std::vector<std::string> styles = BrushStyleNames();
-  if (HasFillItem) styles.push_back("自定义填充");
-  d.Fields.push_back(IndexField(TFieldKind::Radio, "样式：", FChoice, std::move(styles), "系统填充"));
+  styles.push_back("自定义填充");
+  TFormField style = IndexField(TFieldKind::Radio, "样式：", FChoice, std::move(styles), "系统填充");
+  style.Changed = [this](TPropertyForm& F) {
+    if (F.Text("样式：") != std::to_string(kCustom) && FPage) FPage->Choose(nullptr);
+  };
+  d.Fields.push_back(std::move(style));
   d.Fields.push_back(ColourField("其它颜色...", FColor, "系统填充"));
   TFormField reset{TFieldKind::Button, "缺省颜色", "系统填充", {}, nullptr, nullptr, nullptr};
   reset.Changed = [](TPropertyForm& F) { F.Show(F.IndexOf("其它颜色..."), ColorText(TBrush{}.Color)); };
   d.Fields.push_back(std::move(reset));
   FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
+
+  // The two pages side by side as tabs: the system group moves into one.
+  QDialog& dlg = FForm->Dialog();
+  auto* layout = static_cast<QBoxLayout*>(dlg.layout());
+  QGroupBox* system = nullptr;
+  for (QGroupBox* box : dlg.findChildren<QGroupBox*>())
+    if (box->title() == QStringLiteral("系统填充")) system = box;
+  auto* tabs = new QTabWidget;
+  FPage = new TBrushStylePage;
+  if (system) {
+    const int at = layout->indexOf(system);
+    layout->removeWidget(system);
+    system->setTitle(QString());
+    tabs->addTab(system, QStringLiteral("系统填充"));
+    layout->insertWidget(at, tabs);
+  } else {
+    layout->insertWidget(0, tabs);
+  }
+  tabs->addTab(FPage, QStringLiteral("自定义填充"));
+  if (FillItem) {
+    FPage->Choose(FillItem);
+    tabs->setCurrentWidget(FPage);
+  }
+  FPage->FOnChoose = [this] {
+    if (FPage->Chosen()) FForm->Show(FForm->IndexOf("样式："), std::to_string(kCustom));
+  };
+  FPage->FOnDblClick = [this] { FForm->Accept(); };
 }
+
+bool TFillDialog::KeepsFillItem() const { return FChoice == kCustom && FPage && FPage->Chosen(); }
+
+const TCustomFigureSet* TFillDialog::FillItem() const { return KeepsFillItem() ? FPage->Chosen() : nullptr; }
 
 TBrush TFillDialog::Brush() const {
   // The pattern block keeps the figure's own brush under it.
-  if (KeepsFillItem()) return {FColor, FStart.Style};
+  if (FChoice == kCustom) return {FColor, FStart.Style};
   return {FColor, static_cast<TBrushStyle>(std::clamp(FChoice, 0, int(bsDiagCross)))};
 }
 

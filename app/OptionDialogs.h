@@ -14,6 +14,7 @@
 #include <vector>
 
 class TEnvironment;
+class TBrushStylePage;
 
 // On OK the controls go into Env; numbers that do not convert keep the old
 // values, the offsets are raised to at least 1.
@@ -88,23 +89,29 @@ private:
   std::unique_ptr<TPropertyForm> FForm;
 };
 
-// "定义填充": the page "系统填充" offers the brush styles and a colour; a
-// figure filled with a pattern block starts on the extra choice that keeps
-// it ("自定义填充"), and choosing a system style clears the block.
+// "定义填充": the page "系统填充" offers the brush styles and a colour; the
+// page "自定义填充" (TBrushStylePage) a fill block from a fill library. The
+// style choice "自定义填充" stands for that page's block: a figure filled
+// with a block starts there, choosing a block selects it, and choosing a
+// system style clears the block.
 class TFillDialog {
 public:
-  TFillDialog(TBrush Brush, bool HasFillItem, QWidget* Parent = nullptr);
+  // FillItem: the block the figure is filled with, at its size on the sheet.
+  TFillDialog(TBrush Brush, const TCustomFigureSet* FillItem, QWidget* Parent = nullptr);
   TPropertyForm& Form() { return *FForm; }
+  TBrushStylePage& CustomPage() { return *FPage; }
   TBrush Brush() const;
-  bool KeepsFillItem() const { return FHasFillItem && FChoice == kCustom; }
+  bool KeepsFillItem() const;
+  // The chosen block (at its size on the sheet), or none.
+  const TCustomFigureSet* FillItem() const;
 
 private:
   static constexpr int kCustom = 8;  // after the eight brush styles
   TBrush FStart;
   int FChoice;
   COLORREF FColor;
-  bool FHasFillItem;
   std::unique_ptr<TPropertyForm> FForm;
+  TBrushStylePage* FPage = nullptr;  // owned by the form's dialog
 };
 
 // Runs a form modally, or through the hook that tests install.
