@@ -736,22 +736,15 @@ bool PlayEmfRecord(TPlayer& P, const char* Rec, std::uint32_t Size, bool& End) {
       }
       return true;
     }
-    case U_EMR_BITBLT: {
+    case U_EMR_BITBLT: case U_EMR_STRETCHBLT: {
+      // A stretch adds the source's size at the end of the same layout.
       const auto* r = As<U_EMRBITBLT>(Rec);
+      const U_POINTL cs = type == U_EMR_STRETCHBLT ? As<U_EMRSTRETCHBLT>(Rec)->cSrc : r->cDest;
       const QImage img = r->cbBitsSrc ? EmfDib(Rec, Size, r->offBmiSrc, r->cbBmiSrc, r->offBitsSrc, r->cbBitsSrc) : QImage();
       if (r->cbBitsSrc && img.isNull()) return true;
       const bool up = !img.isNull() && BottomUp(Rec + r->offBmiSrc);
-      P.Blit(r->Dest.x, r->Dest.y, r->cDest.x, r->cDest.y, img, r->Src.x, DibTop(img, r->Src.y, r->cDest.y, up),
-             r->cDest.x, r->cDest.y, r->dwRop);
-      return true;
-    }
-    case U_EMR_STRETCHBLT: {
-      const auto* r = As<U_EMRSTRETCHBLT>(Rec);
-      const QImage img = r->cbBitsSrc ? EmfDib(Rec, Size, r->offBmiSrc, r->cbBmiSrc, r->offBitsSrc, r->cbBitsSrc) : QImage();
-      if (r->cbBitsSrc && img.isNull()) return true;
-      const bool up = !img.isNull() && BottomUp(Rec + r->offBmiSrc);
-      P.Blit(r->Dest.x, r->Dest.y, r->cDest.x, r->cDest.y, img, r->Src.x, DibTop(img, r->Src.y, r->cSrc.y, up),
-             r->cSrc.x, r->cSrc.y, r->dwRop);
+      P.Blit(r->Dest.x, r->Dest.y, r->cDest.x, r->cDest.y, img, r->Src.x, DibTop(img, r->Src.y, cs.y, up), cs.x, cs.y,
+             r->dwRop);
       return true;
     }
     case U_EMR_STRETCHDIBITS: {

@@ -611,9 +611,8 @@ Bytes PresentationStream() {
 
 Bytes StorageWithPresentation() { return CompoundFileWithStream("\002OlePres000", PresentationStream()); }
 
-}  // namespace
-
-TEST(OleFigure, AStoredMetafilePresentationIsShownInTheFrame) {
+// An object figure's values at the origin, 1000 x 1000, holding Storage.
+ByteBuilder OleValuesWith(const Bytes& Storage) {
   ByteBuilder b;
   DefaultFigureValues(b);
   F(b, X0);
@@ -621,8 +620,15 @@ TEST(OleFigure, AStoredMetafilePresentationIsShownInTheFrame) {
   F(b, X1000);
   F(b, X1000);
   b({True});
+  OleBlock(b, Storage);
+  return b;
+}
+
+}  // namespace
+
+TEST(OleFigure, AStoredMetafilePresentationIsShownInTheFrame) {
   const Bytes storage = StorageWithPresentation();
-  OleBlock(b, storage);
+  const ByteBuilder b = OleValuesWith(storage);
   TTxOle ole;
   EXPECT_EQ(ReadAll(ole, b.b), 0u);
   ASSERT_TRUE(ole.FLoaded);
@@ -656,15 +662,7 @@ TEST(OleValues, AStorageCutAtAnyByteLoadsOrLeavesAFrameAndNeverCrashes) {
   const Bytes whole = StorageWithPresentation();
   int shown = 0;
   for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
-    const Bytes storage(whole.begin(), whole.begin() + std::ptrdiff_t(cut));
-    ByteBuilder b;
-    DefaultFigureValues(b);
-    F(b, X0);
-    F(b, X0);
-    F(b, X1000);
-    F(b, X1000);
-    b({True});
-    OleBlock(b, storage);
+    const ByteBuilder b = OleValuesWith(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(cut)));
     TTxOle ole;
     EXPECT_EQ(ReadAll(ole, b.b), 0u) << cut;
     const Tpt corners[] = {{5, 5}, {95, 35}};

@@ -9,7 +9,11 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <cstring>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -302,5 +306,24 @@ TEST(MetafilePlayback, EveryCutOfAFilePaintsWhatItCanAndNeverCrashes) {
       bad[at] ^= 0xA5;
       Play(bad, 20, 20);
     }
+  }
+}
+
+TEST(MetafilePlayback, AnotherWritersFilesPlayBackToTheirDrawing) {
+  // inkscape-shapes.svg converted by Inkscape 1.2 ("inkscape shapes.svg
+  // --export-type=emf" and "=wmf"): a red box, a blue disc, a green curve.
+  for (const char* name : {"inkscape-shapes.emf", "inkscape-shapes.wmf"}) {
+    std::ifstream in(std::string(PLANDECK_TEST_DATA "/metafiles/") + name, std::ios::binary);
+    const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(b.size(), 100u) << name;
+    TMetafilePlayback r;
+    const QImage img = Play(b, 100, 100, &r);
+    EXPECT_TRUE(r.Complete) << name;
+    EXPECT_EQ(At(img, 30, 25), kRed) << name;
+    EXPECT_EQ(At(img, 70, 70), kBlue) << name;
+    EXPECT_EQ(At(img, 30, 82), 0x00FF00u) << name << ": inside the curve";
+    EXPECT_EQ(At(img, 30, 62), kWhite) << name << ": above the curve";
+    EXPECT_EQ(At(img, 90, 10), kWhite) << name;
+    EXPECT_EQ(At(img, 55, 25), kWhite) << name;
   }
 }
