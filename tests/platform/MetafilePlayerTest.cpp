@@ -327,3 +327,21 @@ TEST(MetafilePlayback, AnotherWritersFilesPlayBackToTheirDrawing) {
     EXPECT_EQ(At(img, 55, 25), kWhite) << name;
   }
 }
+
+TEST(EmfPlayback, StretchDIBitsStretchesItsBitmapIntoTheDestination) {
+  Bytes b = EmfHeader();
+  // STRETCHDIBITS: bounds, destination (10, 10), source (0, 0) 2 x 1, the
+  // BITMAPINFO at 80 (40 bytes), the bits at 120 (8 bytes), RGB colours,
+  // SRCCOPY, destination size 80 x 40; then a 2 x 1 24-bit DIB: red, blue.
+  Emr(b, 81, {0, 0, 99, 99, 10, 10, 0, 0, 2, 1, 80, 40, 120, 8, 0, 0xCC0020, 80, 40,
+              40, 2, 1, 1 | (24 << 16), 0, 8, 0, 0, 0, 0, 0xFFFF0000, 0});
+  EmfEnd(b);
+  TMetafilePlayback r;
+  const QImage img = Play(b, 100, 100, &r);
+  EXPECT_TRUE(r.Complete);
+  EXPECT_EQ(At(img, 12, 12), kRed);
+  EXPECT_EQ(At(img, 47, 47), kRed);
+  EXPECT_EQ(At(img, 52, 12), kBlue);
+  EXPECT_EQ(At(img, 87, 47), kBlue);
+  EXPECT_EQ(At(img, 50, 55), kWhite);
+}
