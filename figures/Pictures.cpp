@@ -10,6 +10,7 @@
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
 #include "platform/CompoundFile.h"
+#include "platform/System.h"
 
 #include <algorithm>
 #include <array>
@@ -385,13 +386,13 @@ void TCustomOle::ReadData(TReader& Reader) {
     FPen.Style = (FFrame & 1) ? psSolid : psClear;
   }
   FLoaded = Reader.ReadBoolean();
-  FOle.reset();
+  SetObject(nullptr);
   if (!FLoaded) return;
   // A damaged object leaves an empty frame; the rest of the drawing loads.
   try {
     auto block = std::make_unique<TOleObjectBlock>(ReadOleObjectBlock(Reader));
     if (!CompoundFileOpens(block->Storage)) throw EStreamError(StreamMsg::InvalidStreamFormat);
-    FOle = std::move(block);
+    SetObject(std::move(block));
   } catch (const EStreamError&) {
     FLoaded = false;
   }
@@ -417,16 +418,40 @@ void TCustomOle::AssignTo(TPersistent& Dest) const {
   d->FHeight = FHeight;
   d->FFrame = FFrame;
   d->FOle = FOle ? std::make_unique<TOleObjectBlock>(*FOle) : nullptr;
+  d->FPresentation = FPresentation;
   d->FLoaded = FLoaded;
 }
 
-void TCustomOle::Paint(TShowPlace& ShowPlace) { PaintFrame(ShowPlace); }
+void TCustomOle::SetObject(std::unique_ptr<TOleObjectBlock> Block) {
+  FOle = std::move(Block);
+  FPresentation.reset();
+  if (!FOle) return;
+  const TOlePresentation p = CompoundFilePresentation(FOle->Storage);
+  if (p.Kind == TPresentationKind::None) return;
+  // A presentation that does not decode leaves the captioned frame.
+  try {
+    auto g = std::make_shared<const TGraphic>(
+        p.Kind == TPresentationKind::Metafile ? TGraphicKind::Metafile : TGraphicKind::Bitmap, p.Bytes);
+    if (!g->Empty()) FPresentation = std::move(g);
+  } catch (const EGraphicError&) {
+  }
+}
+
+void TCustomOle::Paint(TShowPlace& ShowPlace) {
+  if (FPresentation && FLoaded) {
+    const TRect r = FrameOf(*this).LogRect();
+    // Metafile and bitmap rows run top down: the flipped rectangle, as for pictures.
+    FPresentation->StretchDraw(*ShowPlace.cvs, TRect{r.Left, r.Bottom, r.Right, r.Top});
+  }
+  PaintFrame(ShowPlace);
+}
 
 void TCustomOle::PaintFrame(TShowPlace& ShowPlace) {
   TCanvas& cv = *ShowPlace.cvs;
   const TPictureFrame fr = FrameOf(*this);
   if (FPen.Style != psClear) fr.DrawFrame(*this, cv);
-  // No presentation can be drawn here: the caption says what the frame holds.
+  // Without a presentation the caption says what the frame holds.
+  if (FPresentation && FLoaded) return;
   const TRect r = fr.LogRect();
   TDCSaver saved(cv);
   // A stand-in for the object's presentation, so it keeps to the frame too.
@@ -487,7 +512,14 @@ bool TCustomOle::CreateByRefPoint(std::span<const Tpt> Points) {
   return true;
 }
 
-bool TCustomOle::DoVerb(int) { return false; }
+bool TCustomOle::DoVerb(int) {
+  ShowMessage(kOleCannotEdit);
+  return false;
+}
+
+void TCustomOle::EditProperties(TFigureView*) { DoVerb(0); }
+
+void TCustomOle::OnEditProperties() { DoVerb(0); }
 
 void TCustomOle::SetWidth(double Value) {
   Change(*this, [&] { FWidth = Value; });

@@ -3,8 +3,9 @@
 // and the embedded-object figure (TTxOle). Both are axis-aligned rectangles
 // anchored at their origin corner and scaled by the figure's scale. There is
 // no object hosting on this platform: an OLE figure keeps its object's
-// storage as bytes, writes them back unchanged and paints as a captioned
-// frame. The picture dialog's model sits here too.
+// storage as bytes, writes them back unchanged and paints the presentation
+// stored in it (or, without one, a captioned frame). The picture dialog's
+// model sits here too.
 
 #include "figures/Figure.h"
 #include "platform/Graphic.h"
@@ -111,8 +112,15 @@ public:
   using TCustomFigure::CreateByRefPoint;
   bool CreateByRefPoint(std::span<const Tpt> Points);
 
-  // No object can be activated here: false, nothing happens.
+  // No object can be activated here: says so in a message box; false.
   bool DoVerb(int Verb);
+  // Double click and the "编辑..." command run the primary verb.
+  void EditProperties(TFigureView* View) override;
+  void OnEditProperties() override;
+  // The stored presentation, if the object has one that decodes.
+  const TGraphic* Presentation() const { return FPresentation.get(); }
+  // Sets the object block (or none) and finds its presentation.
+  void SetObject(std::unique_ptr<TOleObjectBlock> Block);
   void SetWidth(double Value);
   void SetHeight(double Value);
   void PaintFrame(TShowPlace& ShowPlace);
@@ -123,7 +131,13 @@ public:
   std::uint8_t FFrame = 1;  // only read from version-1 files
   std::unique_ptr<TOleObjectBlock> FOle;
   bool FLoaded = false;
+
+ private:
+  std::shared_ptr<const TGraphic> FPresentation;  // decoded once, shared by copies
 };
+
+// The message double clicking an embedded object shows.
+inline constexpr const char* kOleCannotEdit = "本系统不能编辑嵌入对象。";
 
 class TTxOle : public TCustomOle {
   PLANDECK_DECLARE_CLASS(TTxOle)

@@ -23,6 +23,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/ImageFiles.h"
+#include "platform/MetafilePlayer.h"
 #include "platform/QtCanvas.h"
 
 namespace {
@@ -245,7 +246,7 @@ TBitmap DecodeGif(const std::vector<std::uint8_t>& Bytes) {
   }
 }
 
-// ---- metafiles: the size from the header, the records kept unplayed
+// ---- metafiles: the size from the header; MetafilePlayer paints them
 
 constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
@@ -337,21 +338,22 @@ TBitmap TGraphic::Image() const {
 void TGraphic::StretchDraw(TCanvas& Canvas, const TRect& Rect) const {
   std::int32_t top = Rect.Top, bottom = Rect.Bottom;
   if (FKind == TGraphicKind::Metafile) {
-    // Not played: a frame with the kind's name shows where it lies.
-    TDCSaver saved(Canvas);
-    Canvas.SelectPen(CreatePen(psSolid, 0, RGB(128, 128, 128)));
-    Canvas.SelectBrush(TLogBrush{bsClear, clWhite, false, {}});
-    Canvas.Rectangle(Rect.Left, top, Rect.Right, bottom);
-    TLogFont font;
-    const int w = std::abs(Rect.Right - Rect.Left), h = std::abs(bottom - top);
-    font.Height = -std::max(2, std::min(h / 3, w / 5));
-    Canvas.SelectFont(font);
-    Canvas.SetBkMode(TRANSPARENT);
-    Canvas.SetTextColor(RGB(128, 128, 128));
-    Canvas.SetTextAlign(TA_CENTER | TA_BASELINE);
-    // The baseline a third of the font height below the middle centres the text.
-    const int dir = bottom >= top ? 1 : -1;
-    Canvas.TextOut((Rect.Left + Rect.Right) / 2, (top + bottom) / 2 + dir * std::abs(font.Height) / 3, "图元文件");
+    // The picture's top-left corner goes to (Rect.Left, Rect.Top).
+    TPoint p[2] = {{Rect.Left, top}, {Rect.Right, bottom}};
+    Canvas.LPtoDP(p, 2);
+    if (auto* qt = dynamic_cast<TQtCanvas*>(&Canvas)) {
+      PlayMetafile(qt->Painter(), FBytes, QPointF(p[0].x, p[0].y), QPointF(p[1].x, p[1].y));
+      return;
+    }
+    // Elsewhere (a metafile being written) the picture goes as pixels, at
+    // most 4096 on a side.
+    const int w = std::clamp(std::abs(p[1].x - p[0].x), 1, 4096), h = std::clamp(std::abs(p[1].y - p[0].y), 1, 4096);
+    TBitmap pixels(w, h, clWhite);
+    {
+      QPainter painter(&QtImage(pixels));
+      PlayMetafile(painter, FBytes, QPointF(0, 0), QPointF(w, h));
+    }
+    Canvas.StretchBlt(Rect.Left, top, Rect.Right - Rect.Left, bottom - top, pixels, 0, 0, w, h, SRCCOPY);
     return;
   }
   if (FKind == TGraphicKind::Icon || FKind == TGraphicKind::Gif) {

@@ -4,8 +4,8 @@
 // which is what a drawing saves, so reading and writing a drawing leaves a
 // picture byte for byte as it was; the pixels are decoded from them for
 // painting. JPEG goes through libjpeg, GIF through giflib, BMP and ICO
-// through Qt's image reader. Metafiles are kept, not played: they paint as a
-// labelled frame. Damaged or unknown bytes throw EGraphicError, never crash.
+// through Qt's image reader. Metafiles are played record by record
+// (MetafilePlayer.h). Damaged or unknown bytes throw EGraphicError, never crash.
 
 #include <cstdint>
 #include <memory>
@@ -39,7 +39,7 @@ class TGraphic {
   int Height() const { return FHeight; }
   bool Empty() const { return FWidth <= 0 || FHeight <= 0; }
   // Decoded pixels, top row first, transparent parts on white; a metafile
-  // gives its placeholder.
+  // is played into them.
   TBitmap Image() const;
 
   // Stretches the picture into the logical rectangle Rect as StretchBlt

@@ -501,6 +501,10 @@ TQtCanvas::~TQtCanvas() { Finish(); }
 QPainter& TQtCanvas::Painter() {
   // The caller may change anything; the canvas gives the painter its own
   // state again before it paints next.
+  // It does paint under the DC's clip, which may have changed since the
+  // last drawing; and whatever it changes is given back before the next.
+  d_->applied = {};
+  d_->ApplyClip();
   d_->applied = {};
   return *d_->painter;
 }

@@ -147,6 +147,27 @@ std::vector<std::uint8_t> TinyCompoundFile() {
   return b;
 }
 
+std::vector<std::uint8_t> CompoundFileWithStream(const std::string& Name, std::vector<std::uint8_t> Data) {
+  if (Data.size() < 4096) Data.resize(4096, 0);
+  const std::size_t streamSize = Data.size();
+  Data.resize((Data.size() + 511) / 512 * 512, 0);
+  std::vector<std::uint8_t> b = TinyCompoundFile();
+  const std::uint32_t first = 2, sectors = std::uint32_t(Data.size() / 512);
+  for (std::uint32_t i = 0; i < sectors; ++i)  // the stream's chain in the FAT
+    Put32(b, 512 + 4 * (first + i), i + 1 < sectors ? first + i + 1 : 0xFFFFFFFE);
+  Put32(b, 1024 + 76, 1);  // the root's child: entry 1
+  const std::size_t e = 1024 + 128;
+  for (std::size_t i = 0; i < Name.size(); ++i) b[e + 2 * i] = std::uint8_t(Name[i]);
+  b[e + 64] = std::uint8_t((Name.size() + 1) * 2);
+  b[e + 66] = 2;  // stream
+  b[e + 67] = 1;  // black
+  for (std::size_t f : {68u, 72u, 76u}) Put32(b, e + f, 0xFFFFFFFF);
+  Put32(b, e + 116, first);
+  Put32(b, e + 120, std::uint32_t(streamSize));
+  b.insert(b.end(), Data.begin(), Data.end());
+  return b;
+}
+
 namespace {
 [[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(
     new TQtTestEnvironment(TQtTestEnvironment::TKind::Gui, [] { RegisterFigureTestClasses(); }));

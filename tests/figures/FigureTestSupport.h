@@ -93,3 +93,7 @@ std::vector<std::uint8_t> Written(const std::function<void(TWriter&)>& Fn);
 // The smallest compound file: header, one FAT sector and one directory
 // sector holding only the root entry (an embedded object's storage).
 std::vector<std::uint8_t> TinyCompoundFile();
+// A compound file whose root holds one stream, Name (ASCII, at most 31
+// characters), in ordinary sectors: Data is padded with zeros to 4096 bytes
+// so it stays out of the mini stream.
+std::vector<std::uint8_t> CompoundFileWithStream(const std::string& Name, std::vector<std::uint8_t> Data);

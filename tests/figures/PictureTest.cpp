@@ -13,6 +13,7 @@
 #include "foundation/StreamError.h"
 #include "foundation/Streams.h"
 #include "platform/ImageFiles.h"
+#include "platform/System.h"
 
 #include <QTemporaryDir>
 
@@ -578,4 +579,97 @@ TEST(OleFigure, TheCaptionKeepsToANarrowFrame) {
     for (int x = 40; x <= 50; ++x) inside += s.Ink(x, row);
   EXPECT_GT(inside, 0) << "the caption, clipped";
   EXPECT_EQ(s.InkCount(), inside) << "nothing outside the frame";
+}
+
+namespace {
+
+void Le(Bytes& b, std::uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
+}
+
+// The presentation stream an object server stores: CF_METAFILEPICT, no
+// target device, content aspect, index -1, advise flags, a reserved word,
+// the size in 0.01 mm, the data's length, then a WMF without the placeable
+// header whose 100 x 100 window a red rectangle fills.
+Bytes PresentationStream() {
+  Bytes wmf;
+  const std::vector<std::vector<int>> records = {
+      {0x020B, 0, 0}, {0x020C, 100, 100}, {0x02FC, 0, 0x00FF, 0, 0}, {0x012D, 0}, {0x041B, 100, 100, 0, 0}, {0x0000}};
+  std::size_t words = 9;
+  for (const auto& r : records) words += 2 + r.size();
+  Le(wmf, 1, 2), Le(wmf, 9, 2), Le(wmf, 0x300, 2), Le(wmf, std::uint32_t(words), 4), Le(wmf, 1, 2), Le(wmf, 7, 4), Le(wmf, 0, 2);
+  for (const auto& r : records) {
+    Le(wmf, std::uint32_t(2 + r.size()), 4);
+    for (int w : r) Le(wmf, std::uint32_t(w), 2);
+  }
+  Bytes s;
+  Le(s, 0xFFFFFFFF, 4), Le(s, 3, 4), Le(s, 4, 4), Le(s, 1, 4), Le(s, 0xFFFFFFFF, 4), Le(s, 2, 4), Le(s, 0, 4);
+  Le(s, 2646, 4), Le(s, 2646, 4), Le(s, std::uint32_t(wmf.size()), 4);
+  s.insert(s.end(), wmf.begin(), wmf.end());
+  return s;
+}
+
+Bytes StorageWithPresentation() { return CompoundFileWithStream("\002OlePres000", PresentationStream()); }
+
+// An object figure's values at the origin, 1000 x 1000, holding Storage.
+ByteBuilder OleValuesWith(const Bytes& Storage) {
+  ByteBuilder b;
+  DefaultFigureValues(b);
+  F(b, X0);
+  F(b, X0);
+  F(b, X1000);
+  F(b, X1000);
+  b({True});
+  OleBlock(b, Storage);
+  return b;
+}
+
+}  // namespace
+
+TEST(OleFigure, AStoredMetafilePresentationIsShownInTheFrame) {
+  const Bytes storage = StorageWithPresentation();
+  const ByteBuilder b = OleValuesWith(storage);
+  TTxOle ole;
+  EXPECT_EQ(ReadAll(ole, b.b), 0u);
+  ASSERT_TRUE(ole.FLoaded);
+  ASSERT_TRUE(ole.Presentation());
+  EXPECT_EQ(ole.FOle->Storage, storage) << "kept byte for byte";
+  EXPECT_EQ(Written([&](TWriter& w) { ole.WriteData(w); }), b.b);
+
+  const Tpt corners[] = {{5, 5}, {95, 35}};
+  ASSERT_TRUE(ole.CreateByRefPoint(corners));
+  Sheet s(100, 40);
+  PaintFigure(ole, s);
+  EXPECT_EQ(s.At(50, 20), RGB(255, 0, 0)) << "the presentation, not the caption";
+  EXPECT_EQ(s.At(2, 20), clWhite);
+  // A copy shows it too.
+  auto copy = ole.Clone();
+  Sheet c(100, 40);
+  PaintFigure(static_cast<TTxOle&>(*copy), c);
+  EXPECT_EQ(c.At(50, 20), RGB(255, 0, 0));
+}
+
+TEST(OleFigure, DoubleClickSaysEmbeddedObjectsCannotBeEditedHere) {
+  TTxOle ole;
+  TScopedMessageAnswer answer(mrOk);
+  ole.EditProperties(nullptr);
+  ole.OnEditProperties();
+  ASSERT_EQ(answer.Asked().size(), 2u);
+  EXPECT_EQ(answer.Asked()[0].Text, "本系统不能编辑嵌入对象。");
+}
+
+TEST(OleValues, AStorageCutAtAnyByteLoadsOrLeavesAFrameAndNeverCrashes) {
+  const Bytes whole = StorageWithPresentation();
+  int shown = 0;
+  for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+    const ByteBuilder b = OleValuesWith(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(cut)));
+    TTxOle ole;
+    EXPECT_EQ(ReadAll(ole, b.b), 0u) << cut;
+    const Tpt corners[] = {{5, 5}, {95, 35}};
+    ole.CreateByRefPoint(corners);
+    Sheet s(100, 40);
+    PaintFigure(ole, s);
+    shown += ole.Presentation() != nullptr;
+  }
+  EXPECT_GE(shown, 1) << "the whole storage at least";
 }

@@ -181,12 +181,42 @@ TEST(GraphicDecoding, MetafileSizeComesFromItsHeader) {
   EXPECT_EQ(w.Height(), 24);
 }
 
-TEST(GraphicPainting, MetafileShowsAFramedPlaceholder) {
+// The same 10 x 5 metafile painting a red top half and a blue bottom half
+// (RECTANGLE records under a null pen, each brush created and selected).
+Bytes TwoColourEmf() {
+  Bytes b = TinyEmf();
+  b.resize(88);
+  auto put = [&b](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
+  };
+  put(37), put(12), put(0x80000008);                             // SELECTOBJECT NULL_PEN
+  put(39), put(24), put(1), put(0), put(0x0000FF), put(0);       // CREATEBRUSHINDIRECT 1 red
+  put(37), put(12), put(1);                                      // SELECTOBJECT 1
+  put(43), put(24), put(0), put(0), put(10), put(2);             // RECTANGLE: no pen, so rows 0..1
+  put(39), put(24), put(2), put(0), put(0xFF0000), put(0);       // CREATEBRUSHINDIRECT 2 blue
+  put(37), put(12), put(2);
+  put(43), put(24), put(0), put(3), put(10), put(5);             // RECTANGLE rows 3..4
+  put(14), put(20), put(0), put(0), put(20);
+  return b;
+}
+
+TEST(GraphicPainting, AMetafileIsPlayedIntoTheRectangleTheRightWayUp) {
+  // Into the flipped rectangle under a y-up mapping, as pictures draw.
   Sheet s(60, 40);
-  TGraphic(TGraphicKind::Metafile, TinyEmf()).StretchDraw(*s, TRect{5, 5, 55, 35});
-  EXPECT_TRUE(s.Ink(5, 20)) << "left edge of the frame";
-  EXPECT_TRUE(s.Ink(30, 5)) << "top edge of the frame";
-  EXPECT_GT(s.InkCount(), 2 * (50 + 30) + 10) << "and a caption inside";
+  SetViewMapping(*s, 40);
+  TGraphic(TGraphicKind::Metafile, TwoColourEmf()).StretchDraw(*s, TRect{5, 35, 55, 5});
+  EXPECT_EQ(s.At(30, 8), RGB(255, 0, 0)) << "the top half at the top";
+  EXPECT_EQ(s.At(30, 31), RGB(0, 0, 255));
+  EXPECT_EQ(s.At(30, 2), clWhite) << "nothing outside the rectangle";
+  EXPECT_EQ(s.At(58, 20), clWhite);
+  // An empty metafile paints nothing at all: no placeholder frame.
+  Sheet e(60, 40);
+  TGraphic(TGraphicKind::Metafile, TinyEmf()).StretchDraw(*e, TRect{5, 5, 55, 35});
+  EXPECT_EQ(e.InkCount(), 0);
+  // Its pixels for saving come from the same playback.
+  const TBitmap pixels = TGraphic(TGraphicKind::Metafile, TwoColourEmf()).Image();
+  EXPECT_EQ(pixels.Pixel(5, 0), RGB(255, 0, 0));
+  EXPECT_EQ(pixels.Pixel(5, 4), RGB(0, 0, 255));
 }
 
 TEST(GraphicPainting, IconsAndGifsDrawUprightUnderAYUpMapping) {
