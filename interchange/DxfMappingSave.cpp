@@ -116,7 +116,12 @@ public:
     TShowPlace place;
     place.cvs = &canvas;
     place.Factor = s / FRoot.FScale;
+    // Figures draw their own dashes, in screen units: written so they would be
+    // thousands of specks. The line is written whole instead.
+    const TPenStyle style = F.FPen.Style;
+    if (style == psDash || style == psDot || style == psDashDot || style == psDashDotDot) F.FPen.Style = psSolid;
     F.Draw(place);
+    F.FPen.Style = style;
   }
 
   static bool Unwritable(const TCustomFigure& F) {
