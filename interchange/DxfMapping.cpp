@@ -298,6 +298,8 @@ void LoadDxf(TTxFigureSet& Root, DXF_Reader& Reader, TDxfReadResult& Result) {
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   if (UsableExtents(Reader)) {
     x0 = Reader.min_extents.x, y0 = Reader.min_extents.y, x1 = Reader.max_extents.x, y1 = Reader.max_extents.y;
+    // A header not brought up to date would leave figures off the page.
+    if (box.any) x0 = std::min(x0, box.x0), y0 = std::min(y0, box.y0), x1 = std::max(x1, box.x1), y1 = std::max(y1, box.y1);
   } else if (box.any) {
     // Missing or inverted header extents: those of the figures read.
     x0 = box.x0, y0 = box.y0, x1 = box.x1, y1 = box.y1;

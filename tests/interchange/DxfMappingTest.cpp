@@ -138,6 +138,16 @@ TEST(DxfMapping, LayersNamesFlagsAndExtents) {
     EXPECT_EQ(root.FWidth, 40);
     EXPECT_EQ(root.FHeight, 20);
   }
+  // A header not brought up to date: the page takes in the figures too.
+  {
+    TTxFigureSet root;
+    ASSERT_TRUE(ReadFromDxfText(root, File("", lines, G({{9, "$EXTMIN"}, {10, "0"}, {20, "0"}, {9, "$EXTMAX"},
+                                                         {10, "20"}, {20, "20"}}))).Complete);
+    EXPECT_EQ(root.FYd.x, 10);
+    EXPECT_EQ(root.FYd.y, 0);
+    EXPECT_EQ(root.FWidth, 40);
+    EXPECT_EQ(root.FHeight, 25);
+  }
   // A file of nothing still gives a page to fit.
   TTxFigureSet empty;
   ASSERT_TRUE(ReadFromDxfText(empty, File("", "")).Complete);
