@@ -3,6 +3,7 @@
 #include "interchange/DxfWriter.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -44,10 +45,19 @@ void Header(std::string& S, const char* Version, double W, double H) {
 
 const char* const kLayers[] = {"0", "walls", "\xB5\xC0\xC2\xB7", "\xCB\xFE\xB5\xF5"};
 
-void Common(std::string& S, const char* Name, TRandom& R) {
+// R2000 entities carry a handle and their subclass markers; R12 ones neither.
+void Common(std::string& S, const char* Name, TRandom& R, const char* Subclass = nullptr) {
+  static unsigned handle = 0x100;
   Group(S, 0, Name);
+  if (Subclass) {
+    char h[16];
+    std::snprintf(h, sizeof h, "%X", handle++);
+    Group(S, 5, h);
+    Group(S, 100, "AcDbEntity");
+  }
   Group(S, 8, kLayers[R.Below(4)]);
   Group(S, 62, std::to_string(1 + R.Below(255)));
+  if (Subclass) Group(S, 100, Subclass);
 }
 
 }  // namespace
@@ -77,18 +87,19 @@ std::string GenerateDxfMixed(int N, unsigned Seed) {
     const double x = r.Uniform(0, 10000), y = r.Uniform(0, 10000);
     const int kind = r.Below(20);
     if (kind < 6) {
-      Common(s, "LINE", r);
+      Common(s, "LINE", r, "AcDbLine");
       Num(s, 10, x), Num(s, 20, y), Num(s, 30, 0);
       Num(s, 11, x + r.Uniform(-50, 50)), Num(s, 21, y + r.Uniform(-50, 50)), Num(s, 31, 0);
     } else if (kind < 9) {
-      Common(s, "CIRCLE", r);
+      Common(s, "CIRCLE", r, "AcDbCircle");
       Num(s, 10, x), Num(s, 20, y), Num(s, 30, 0), Num(s, 40, r.Uniform(1, 40));
     } else if (kind < 12) {
-      Common(s, "ARC", r);
+      Common(s, "ARC", r, "AcDbCircle");
       Num(s, 10, x), Num(s, 20, y), Num(s, 30, 0), Num(s, 40, r.Uniform(1, 40));
+      Group(s, 100, "AcDbArc");
       Num(s, 50, r.Uniform(0, 360)), Num(s, 51, r.Uniform(0, 360));
     } else if (kind < 17) {
-      Common(s, "LWPOLYLINE", r);
+      Common(s, "LWPOLYLINE", r, "AcDbPolyline");
       const int n = 4 + r.Below(5);
       Group(s, 90, std::to_string(n));
       Group(s, 70, std::to_string(r.Below(2)));
@@ -97,10 +108,11 @@ std::string GenerateDxfMixed(int N, unsigned Seed) {
         if (r.Below(3) == 0) Num(s, 42, r.Uniform(-1, 1));
       }
     } else {
-      Common(s, "TEXT", r);
+      Common(s, "TEXT", r, "AcDbText");
       Num(s, 10, x), Num(s, 20, y), Num(s, 30, 0), Num(s, 40, r.Uniform(2, 10));
       Group(s, 1, texts[r.Below(4)]);
       Num(s, 50, r.Uniform(0, 90));
+      Group(s, 100, "AcDbText");
     }
   }
   Group(s, 0, "ENDSEC"), Group(s, 0, "EOF");

@@ -187,6 +187,11 @@ void Insert_::Extents(Point3D& Lo, Point3D& Hi) const { Grow(Lo, Hi, p1); }
 
 void DXF_Layer::add_entity_to_list(const std::string& Kind, std::unique_ptr<DXF_Entity> Entity) {
   if (Kind != Entity->EntityName()) throw std::runtime_error("Entity list ID mismatch");
+  // Entities of one kind mostly follow each other.
+  if (!entity_names.empty() && entity_names.back() == Kind) {
+    entity_lists.back().push_back(std::move(Entity));
+    return;
+  }
   auto it = std::find(entity_names.begin(), entity_names.end(), Kind);
   if (it == entity_names.end()) {
     entity_names.push_back(Kind);
@@ -195,6 +200,15 @@ void DXF_Layer::add_entity_to_list(const std::string& Kind, std::unique_ptr<DXF_
   } else {
     entity_lists[std::size_t(it - entity_names.begin())].push_back(std::move(Entity));
   }
+}
+
+void DXF_Layer::add_entity(std::unique_ptr<DXF_Entity> Entity) {
+  const char* name = Entity->EntityName();
+  if (!entity_names.empty() && entity_names.back() == name) {
+    entity_lists.back().push_back(std::move(Entity));
+    return;
+  }
+  add_entity_to_list(name, std::move(Entity));
 }
 
 std::size_t DXF_Layer::entity_count() const {

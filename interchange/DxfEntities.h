@@ -216,10 +216,7 @@ public:
   // Throws "Entity list ID mismatch" when Entity is of another kind than
   // the list named Kind.
   void add_entity_to_list(const std::string& Kind, std::unique_ptr<DXF_Entity> Entity);
-  void add_entity(std::unique_ptr<DXF_Entity> Entity) {
-    const std::string name = Entity->EntityName();
-    add_entity_to_list(name, std::move(Entity));
-  }
+  void add_entity(std::unique_ptr<DXF_Entity> Entity);
   std::size_t entity_count() const;
 
   std::string layer_name;

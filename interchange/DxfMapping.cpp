@@ -8,6 +8,7 @@
 #include "interchange/DxfReader.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -67,7 +68,7 @@ public:
       case TDxfKind::Text: f = LoadText(static_cast<const Text_&>(E), x, Box); break;
       case TDxfKind::PolygonMesh: f = LoadPolygonMesh(static_cast<const Polygon_mesh_&>(E), x, Box); break;
       case TDxfKind::Insert: f = LoadInsert(static_cast<const Insert_&>(E), X, ByBlock, Box); break;
-      default: ++FResult.Skipped[E.EntityName()]; break;
+      default: Skip(E); break;
     }
     if (f) {
       const int colinx = E.colinx == 0 ? ByBlock : E.colinx;
@@ -98,13 +99,13 @@ public:
 
   // The arc figure comes with the arcs' family; until then arcs are counted.
   std::unique_ptr<TCustomFigure> LoadArc(const Arc_& E, const TXform&, TBox&) {
-    ++FResult.Skipped[E.EntityName()];
+    Skip(E);
     return nullptr;
   }
 
   // The label figure comes with the texts' family; until then texts are counted.
   std::unique_ptr<TCustomFigure> LoadText(const Text_& E, const TXform&, TBox&) {
-    ++FResult.Skipped[E.EntityName()];
+    Skip(E);
     return nullptr;
   }
 
@@ -226,7 +227,19 @@ public:
     for (auto it = figures.rbegin(); it != figures.rend(); ++it) List.Add(std::move(*it));
   }
 
+  // The counts of entities made into no figure go to the result at the end.
+  void TellSkipped() {
+    for (std::size_t k = 0; k < FSkipped.size(); ++k)
+      if (FSkipped[k].second) FResult.Skipped[FSkipped[k].first] += FSkipped[k].second;
+  }
+
 private:
+  void Skip(const DXF_Entity& E) {
+    auto& slot = FSkipped[std::size_t(E.Kind())];
+    slot.first = E.EntityName();
+    ++slot.second;
+  }
+
   TTxPolygonBxdy& AddVertex(TCustomMltLine& L, Tpt P, TBox& Box) {
     auto* v = static_cast<TTxPolygonBxdy*>(L.FDDList->AddObject());
     v->FDwd = P;
@@ -237,6 +250,7 @@ private:
   DXF_Reader& FR;
   TDxfReadResult& FResult;
   std::set<const Block_*> FExpanding;
+  std::array<std::pair<const char*, int>, 16> FSkipped{};
   std::size_t FCount = 0;
 };
 
@@ -280,6 +294,7 @@ void LoadDxf(TTxFigureSet& Root, DXF_Reader& Reader, TDxfReadResult& Result) {
       Result.Error = e.Raw();
     }
   }
+  loader.TellSkipped();
   Root.ClearHistory();
   Root.TakeLayers();
   // The first layer that is on becomes the current one; layers switched off

@@ -266,9 +266,16 @@ private:
     bool has_axis = false;
   };
   // Applies the common groups; false for the entity's own groups.
-  bool Common(const TGroup& G, TCommon& C) const {
+  bool Common(const TGroup& G, TCommon& C) {
     switch (G.code) {
-      case 8: C.layer = Text(G); return true;
+      case 8:
+        // Entities mostly come layer by layer: the last name is decoded once.
+        if (G.value != FLastLayerRaw) {
+          FLastLayerRaw = std::string(G.value);
+          FLastLayer = Text(G);
+        }
+        C.layer = FLastLayer;
+        return true;
       case 62: C.colour = Int(G); return true;
       case 210: C.axis.x = Real(G), C.has_axis = true; return true;
       case 220: C.axis.y = Real(G), C.has_axis = true; return true;
@@ -372,7 +379,7 @@ private:
     }
   }
 
-  void ReadAttrib(Attrib_& A, TCommon& C) const {
+  void ReadAttrib(Attrib_& A, TCommon& C) {
     for (const TGroup& g : FGroups) {
       if (Common(g, C)) continue;
       Coord(g, 10, A.p1);
@@ -525,6 +532,7 @@ private:
   bool FMin = false, FMax = false;
   TGroup FG;
   std::vector<TGroup> FGroups;
+  std::string FLastLayerRaw = "\x01", FLastLayer;
   std::string FName;
   int FStart = 0;
 };
@@ -533,12 +541,13 @@ DXF_Reader::DXF_Reader(std::string FileName) : file_name(std::move(FileName)) {}
 DXF_Reader::~DXF_Reader() = default;
 
 DXF_Layer& DXF_Reader::layer(const std::string& Name) {
+  if (FLastLayer && FLastLayer->layer_name == Name) return *FLastLayer;
   const std::string key = Upper(Name);
   auto it = FLayerIndex.find(key);
-  if (it != FLayerIndex.end()) return *it->second;
+  if (it != FLayerIndex.end()) return *(FLastLayer = it->second);
   layers.push_back(std::make_unique<DXF_Layer>(Name));
   FLayerIndex[key] = layers.back().get();
-  return *layers.back();
+  return *(FLastLayer = layers.back().get());
 }
 
 DXF_Layer* DXF_Reader::find_layer(const std::string& Name) const {

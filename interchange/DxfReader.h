@@ -62,6 +62,7 @@ public:
 private:
   class TParser;
   std::map<std::string, DXF_Layer*> FLayerIndex;
+  DXF_Layer* FLastLayer = nullptr;
   TDxfTextDecoder FDecoder;
   std::string FError;
   int FErrorLine = 0;
