@@ -33,10 +33,27 @@ struct TXform {
   }
 };
 
-// An entity's own frame: extrusion (0, 0, -1) mirrors x.
+// The plan view of an entity's own frame (its OCS, from the extrusion by
+// the arbitrary axis rule); (0, 0, -1) mirrors x. Lines, points and faces
+// are given in world coordinates and keep them.
 TXform Ocs(const DXF_Entity& E) {
   TXform m;
-  if (E.has_axis && E.OCS_axis.z < 0 && std::abs(E.OCS_axis.x) < 1.0 / 64 && std::abs(E.OCS_axis.y) < 1.0 / 64) m.a = -1;
+  const TDxfKind k = E.Kind();
+  if (!E.has_axis || k == TDxfKind::Line || k == TDxfKind::Point || k == TDxfKind::Face3D ||
+      k == TDxfKind::PolygonMesh || k == TDxfKind::PolyfaceMesh)
+    return m;
+  double nx = E.OCS_axis.x, ny = E.OCS_axis.y, nz = E.OCS_axis.z;
+  const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+  if (!(len > 0) || !std::isfinite(len)) return m;
+  nx /= len, ny /= len, nz /= len;
+  // Ax = W x N with W the world y axis when N is near the world z axis, else z.
+  double ax, ay, az;
+  if (std::abs(nx) < 1.0 / 64 && std::abs(ny) < 1.0 / 64) ax = nz, ay = 0, az = -nx;  // (0,1,0) x N
+  else ax = -ny, ay = nx, az = 0;                                                     // (0,0,1) x N
+  const double al = std::sqrt(ax * ax + ay * ay + az * az);
+  ax /= al, ay /= al, az /= al;
+  const double bx = ny * az - nz * ay, by = nz * ax - nx * az;  // Ay = N x Ax
+  m.a = ax, m.b = bx, m.c = ay, m.d = by;
   return m;
 }
 
@@ -324,7 +341,11 @@ void LoadDxf(TTxFigureSet& Root, DXF_Reader& Reader, TDxfReadResult& Result) {
   if (!(w > 0) && !(h > 0)) w = h = 100;
   else if (!(w > 0)) w = h;
   else if (!(h > 0)) h = w;
-  Root.FYd = {-x0, -y0};
+  // The page starts at the root's own position; the figures' offset from it
+  // is the absolute offset, so the extents' corner lands on the page's.
+  Root.FYd = {0, 0};
+  Root.FAbsx = -x0;
+  Root.FAbsy = -y0;
   Root.FWidth = w;
   Root.FHeight = h;
   Root.Modified();

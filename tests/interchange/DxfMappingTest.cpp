@@ -70,6 +70,23 @@ TEST(DxfMapping, PolylinesBecomeMultiSegmentLinesWithTheirArcs) {
   EXPECT_EQ(l.PWLine()[0].lx, blArc);
 }
 
+TEST(DxfMapping, PlaneEntitiesAreSeenFromAboveAndLinesStayInTheWorld) {
+  TTxFigureSet root;
+  // Extrusion (0,0,-1) turns the polyline's plane over: x changes sign. A
+  // LINE's extrusion is only its thickness direction.
+  ASSERT_TRUE(ReadFromDxfText(root, File("", G({{0, "LWPOLYLINE"}, {8, "a"}, {210, "0"}, {220, "0"}, {230, "-1"},
+                                               {10, "1"}, {20, "2"}, {10, "3"}, {20, "2"},
+                                               {0, "LINE"}, {8, "b"}, {210, "0"}, {220, "0"}, {230, "-1"},
+                                               {10, "1"}, {20, "2"}, {11, "3"}, {21, "2"}})))
+                  .Complete);
+  auto [p0, p1] = Ends(dynamic_cast<TCustomMltLine&>(Fig(root, 0, 0)));
+  ExpectAt(p0, -1, 2, "polyline seen from above");
+  ExpectAt(p1, -3, 2, "polyline seen from above");
+  auto [l0, l1] = Ends(dynamic_cast<TCustomMltLine&>(Fig(root, 1, 0)));
+  ExpectAt(l0, 1, 2, "line in world coordinates");
+  ExpectAt(l1, 3, 2, "line in world coordinates");
+}
+
 TEST(DxfMapping, InsertsKeepBasePointRotationMirrorAndMissingScale) {
   const std::string block = G({{0, "BLOCK"}, {8, "0"}, {2, "B"}, {70, "0"}, {10, "10"}, {20, "0"}, {0, "LINE"},
                                {8, "0"}, {10, "10"}, {20, "0"}, {11, "20"}, {21, "0"}, {0, "ENDBLK"}});
@@ -133,8 +150,8 @@ TEST(DxfMapping, LayersNamesFlagsAndExtents) {
     EXPECT_EQ(root.FLayers[0].Entry, "off=0");
     EXPECT_EQ(root.FLayers[1].Entry, "x_y=2");
     EXPECT_EQ(root.FFigures, root.LayerList(1));
-    EXPECT_EQ(root.FYd.x, 10);
-    EXPECT_EQ(root.FYd.y, -5);
+    EXPECT_EQ(root.FAbsx, 10);
+    EXPECT_EQ(root.FAbsy, -5);
     EXPECT_EQ(root.FWidth, 40);
     EXPECT_EQ(root.FHeight, 20);
   }
@@ -143,8 +160,8 @@ TEST(DxfMapping, LayersNamesFlagsAndExtents) {
     TTxFigureSet root;
     ASSERT_TRUE(ReadFromDxfText(root, File("", lines, G({{9, "$EXTMIN"}, {10, "0"}, {20, "0"}, {9, "$EXTMAX"},
                                                          {10, "20"}, {20, "20"}}))).Complete);
-    EXPECT_EQ(root.FYd.x, 10);
-    EXPECT_EQ(root.FYd.y, 0);
+    EXPECT_EQ(root.FAbsx, 10);
+    EXPECT_EQ(root.FAbsy, 0);
     EXPECT_EQ(root.FWidth, 40);
     EXPECT_EQ(root.FHeight, 25);
   }
