@@ -252,8 +252,9 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
 
 TMainForm::~TMainForm() {
   FClosing = true;
-  // Drawing windows report to this window while they go.
-  for (QMdiSubWindow* s : FMdiArea->subWindowList()) delete s;
+  // Drawing windows report to this window while they go; a closed one may
+  // still wait for its deferred deletion and is no longer listed.
+  for (QMdiSubWindow* s : FMdiArea->findChildren<QMdiSubWindow*>()) delete s;
   if (SysEnvironment == EnvironmentComponent1->FEnvironment.get()) SysEnvironment = nullptr;
   if (MainForm == this) MainForm = nullptr;
 }

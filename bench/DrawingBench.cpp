@@ -3,12 +3,14 @@
 // run (see README.md for how to run it and the latest ratios).
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <zlib.h>
 
 #include <cstdint>
@@ -21,8 +23,10 @@
 #include <vector>
 
 #include "DrawingGenerator.h"
+#include "PaintFloor.h"
 #include "RatioReporter.h"
 #include "docview/DocView.h"
+#include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
 #include "figures/SheetMapping.h"
 #include "foundation/ComponentImage.h"
@@ -169,7 +173,34 @@ void BM_PaintFull(benchmark::State& state) {
   }
 }
 
-// The same drawing calls recorded once and played back by bare QPainter.
+// The floor: the same drawing's geometry in device points drawn by bare
+// QPainter calls. The share of pixels that differ from the program's own
+// picture is reported, to show that the floor draws the same drawing.
+void BM_PaintFloor(benchmark::State& state) {
+  const TInput& in = Input(int(state.range(0)));
+  const TPaintFloor floor = TPaintFloor::Capture({kWidth, kHeight}, [&](QPaintDevice& d) { PaintDoc(in.Doc(), d); });
+  QImage own(kWidth, kHeight, QImage::Format_RGB32), image(kWidth, kHeight, QImage::Format_RGB32);
+  own.fill(Qt::white);
+  PaintDoc(in.Doc(), own);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    QPainter p(&image);
+    floor.Draw(p);
+    p.end();
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  std::int64_t differ = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(own.constScanLine(y));
+    const auto* b = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < kWidth; ++x) differ += a[x] != b[x];
+  }
+  state.counters["calls"] = double(floor.Calls());
+  state.counters["differ%"] = 100.0 * double(differ) / (double(kWidth) * kHeight);
+}
+
+// The same drawing calls recorded once (QPicture) and played back, for
+// information: the replay resolves every font change again.
 void BM_BareQPainter(benchmark::State& state) {
   const TInput& in = Input(int(state.range(0)));
   QPicture picture;
@@ -231,6 +262,44 @@ void BM_ViewPan(benchmark::State& state) {
   }
 }
 
+// One wheel notch in at the middle of the window and, next time, one out:
+// the zoom and the repaint it causes, as the user waits for them.
+void BM_ViewZoomWheel(benchmark::State& state) {
+  auto file = GenerateDrawingFile(int(state.range(0)), 1);
+  auto& doc = *static_cast<TFiguresDoc*>(file->FTxProject->FTxSpaces->Items(0));
+  TDrawView view;
+  view.resize(kWidth, kHeight);
+  view.SetDocument(&doc);
+  view.show();
+  view.viewport()->grab();
+  const QPointF at(kWidth / 2.0, kHeight / 2.0);
+  int notch = 120;
+  for (auto _ : state) {
+    QWheelEvent e(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, notch), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &e);
+    benchmark::DoNotOptimize(view.viewport()->grab());
+    notch = -notch;
+  }
+  view.SetDocument(nullptr);
+}
+
+// The heap a drawing of a million figures holds once open, against the
+// inflated image it was read from.
+void BM_OpenMemory(benchmark::State& state) {
+  const TInput& in = Input(int(state.range(0)));
+  for (auto _ : state) {
+    const std::size_t before = mallinfo2().uordblks;
+    auto file = std::make_unique<TTxProjectFile>();
+    const TDrawingReadResult r = ReadDrawingFile(in.Path.string(), *file);
+    if (!r.Ok) state.SkipWithError(r.Error.c_str());
+    const double held = double(mallinfo2().uordblks - before);
+    state.counters["held_MB"] = held / 1e6;
+    state.counters["image_MB"] = double(in.Image.size()) / 1e6;
+    state.counters["x_image"] = held / double(in.Image.size());
+  }
+}
+
 // ---- a click: ObjectAt through the index against the straightforward scan
 
 std::vector<TPoint> ClickPoints(TFiguresDoc& Doc) {
@@ -289,9 +358,11 @@ BENCHMARK(BM_Save)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeflateOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFull)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFloor)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareQPainter)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewFullRepaint)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewPan)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewZoomWheel)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HitIndexed)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HitLinear)->Arg(100000)->Unit(benchmark::kMicrosecond);
 // A million figures: open and save only, a few iterations, to keep the run short.
@@ -299,6 +370,7 @@ BENCHMARK(BM_Open)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InflateOnly)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeflateOnly)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenMemory)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -310,7 +382,10 @@ int main(int argc, char** argv) {
     pairs.push_back({"BM_Open" + a, "BM_InflateOnly" + a});
     pairs.push_back({"BM_Save" + a, "BM_DeflateOnly" + a});
   }
-  for (const char* n : {"/10000", "/100000"}) pairs.push_back({std::string("BM_PaintFull") + n, std::string("BM_BareQPainter") + n});
+  for (const char* n : {"/10000", "/100000"}) {
+    pairs.push_back({std::string("BM_PaintFull") + n, std::string("BM_PaintFloor") + n});
+    pairs.push_back({std::string("BM_PaintFull") + n, std::string("BM_BareQPainter") + n});
+  }
   pairs.push_back({"BM_ViewPan/100000", "BM_ViewFullRepaint/100000"});
   pairs.push_back({"BM_HitIndexed/100000", "BM_HitLinear/100000"});
   return RunWithRatios(argc, argv, pairs);
