@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/PrintOutput.h"
 #include "docview/DrawView.h"
 #include "docview/FiguresDoc.h"
 #include "figures/CodeVersion.h"
@@ -52,7 +53,8 @@ const char* const kUsage =
     "                                  figure with its class and saved values\n"
     "  plandeck convert IN.gck OUT     write the drawing as OUT; the type follows\n"
     "                                  OUT's extension: .gck (drawing), .dxf, .bmp, .jpg,\n"
-    "                                  .jpeg (page picture), .wmf, .emf (metafile)\n"
+    "                                  .jpeg, .png, .svg (page picture), .wmf, .emf\n"
+    "                                  (metafile), .pdf (printed at the stored layout)\n"
     "  plandeck --help | -h            show this text\n"
     "\n"
     "Exit status: 0 done, 1 the drawing could not be read or written,\n"
@@ -624,7 +626,7 @@ private:
   std::unique_ptr<QApplication> FApp;
 };
 
-enum class TPictureKind { Bmp, Jpeg, Wmf, Emf };
+enum class TPictureKind { Bmp, Jpeg, Wmf, Emf, Png, Svg, Pdf };
 
 // Draws the page into Temp, whose name already ends as the exporter wants it.
 void ExportPicture(TFiguresDoc& Doc, TPictureKind Kind, const std::string& Temp) {
@@ -639,6 +641,9 @@ void ExportPicture(TFiguresDoc& Doc, TPictureKind Kind, const std::string& Temp)
     case TPictureKind::Jpeg: view.SaveAsJPEG(Temp); break;
     case TPictureKind::Wmf: view.SaveAsWMF(Temp, 1); break;
     case TPictureKind::Emf: view.SaveAsWMF(Temp, 2); break;
+    case TPictureKind::Png: SavePageAsPNG(view, Temp); break;
+    case TPictureKind::Svg: SavePageAsSVG(view, Temp); break;
+    case TPictureKind::Pdf: break;
   }
   view.SetDocument(nullptr);
 }
@@ -661,12 +666,12 @@ int Convert(const std::string& In, const std::string& OutName, std::ostream& Err
   else if (ext == ".jpg" || ext == ".jpeg") picture = TPictureKind::Jpeg;
   else if (ext == ".wmf") picture = TPictureKind::Wmf;
   else if (ext == ".emf") picture = TPictureKind::Emf;
-  else if (ext == ".pdf" || ext == ".png") {
-    Err << "plandeck: converting to " << ext << " is not supported yet\n";
-    return kExitUsage;
-  } else if (ext != ".gck" && ext != ".dxf") {
+  else if (ext == ".png") picture = TPictureKind::Png;
+  else if (ext == ".svg") picture = TPictureKind::Svg;
+  else if (ext == ".pdf") picture = TPictureKind::Pdf;
+  else if (ext != ".gck" && ext != ".dxf") {
     Err << "plandeck: cannot tell what to write from the name " << OutName
-        << ": use .gck, .dxf, .bmp, .jpg, .jpeg, .wmf or .emf\n";
+        << ": use .gck, .dxf, .bmp, .jpg, .jpeg, .png, .svg, .wmf, .emf or .pdf\n";
     return kExitUsage;
   }
 
@@ -700,10 +705,13 @@ int Convert(const std::string& In, const std::string& OutName, std::ostream& Err
   // The exporters write straight into the file they are given and add their
   // own extension to other names; they get a temporary file in the target's
   // folder, which replaces the target only once it is complete.
-  static const char* const kExt[] = {".BMP", ".JPG", ".WMF", ".EMF"};
+  static const char* const kExt[] = {".BMP", ".JPG", ".WMF", ".EMF", ".PNG", ".SVG", ".PDF"};
   const std::string temp = TemporaryBeside(OutName, kExt[static_cast<int>(*picture)]);
   try {
-    ExportPicture(*file.FTxProject->FTxSpaces->Docs(0), *picture, temp);
+    TFiguresDoc& doc = *file.FTxProject->FTxSpaces->Docs(0);
+    std::string error;
+    if (*picture != TPictureKind::Pdf) ExportPicture(doc, *picture, temp);
+    else if (PrintDocumentToPdf(doc, temp, error) == 0) throw std::runtime_error(error);
     std::error_code ec;
     if (!fs::is_regular_file(temp, ec) || fs::file_size(temp, ec) == 0 || ec)
       throw std::runtime_error("the picture was not written");

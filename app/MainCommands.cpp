@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "app/EditDialogs.h"
 #include "app/PictureDialog.h"
+#include "app/PrintPreview.h"
 #include "app/ScreenCapture.h"
 #include "app/ToolWindows.h"
 #include "docview/Environment.h"
@@ -95,6 +96,16 @@ void TMainForm::FilePropertiesExecute() {
 }
 
 void TMainForm::MissingExecute() {}
+
+void TMainForm::PrintExecute() {
+  TDef_Tx* tx = ActiveDrawing();
+  if (TFiguresDoc* doc = tx ? tx->Document() : nullptr) PrintCommand(*doc, this);
+}
+
+void TMainForm::PrintPreviewExecute() {
+  TDef_Tx* tx = ActiveDrawing();
+  if (TFiguresDoc* doc = tx ? tx->Document() : nullptr) PrintPreviewCommand(*doc, this);
+}
 
 // ---- edit
 

@@ -625,6 +625,8 @@ void TMainForm::IdleUpdate() {
   for (const char* n : {"A_Close", "mi_FileSaveAs", "mi_FileProperties", "A_Cut", "A_Copy", "A_Paste",
                         "mi_EditPastePicture", "A_Delete", "mi_EditSelectAll"})
     Action(n)->setEnabled(doc != nullptr);
+  // Printing to a PDF file is always offered, so a drawing is all it takes.
+  for (const char* n : {"A_Print", "A_PrintPreview"}) Action(n)->setEnabled(!Drawings().empty());
   Action("A_Undo")->setEnabled(doc && doc->GetUndoCount() > 0);
   Action("A_Redo")->setEnabled(doc && doc->FFigures->RedoCount() > 0);
   Action("A_Save")->setEnabled(doc && (tx->IsNew || doc->GetModifiedFlag()));

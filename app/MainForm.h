@@ -102,6 +102,8 @@ public:
   void ExitExecute();
   void FilePropertiesExecute();
   void MissingExecute();
+  void PrintExecute();
+  void PrintPreviewExecute();
   void UndoExecute();
   void RedoExecute();
   void CutExecute();

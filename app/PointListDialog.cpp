@@ -23,14 +23,18 @@ TEditPoints::TEditPoints(const TTxCollectBxdy& List, const TCustomFigure& Figure
                                                                   {"编辑", &TEditPoints::Edit},
                                                                   {"上移", &TEditPoints::MoveUp},
                                                                   {"下移", &TEditPoints::MoveDown}};
-  for (auto [label, op] : ops)
-    d.Fields.push_back({TFieldKind::Button, label, "", {}, nullptr, nullptr, [this, op](TPropertyForm&) { (this->*op)(); }});
+  for (const auto& entry : ops) {
+    const auto op = entry.second;
+    d.Fields.push_back(
+        {TFieldKind::Button, entry.first, "", {}, nullptr, nullptr, [this, op](TPropertyForm&) { (this->*op)(); }});
+  }
   FForm = std::make_unique<TPropertyForm>(std::move(d), Parent);
   auto* list = static_cast<QListWidget*>(FForm->Control(FList));
   // The same operations as the list's pop-up menu; a double click edits.
   list->setContextMenuPolicy(Qt::ActionsContextMenu);
-  for (auto [label, op] : ops) {
-    auto* a = new QAction(QString::fromUtf8(label), list);
+  for (const auto& entry : ops) {
+    const auto op = entry.second;
+    auto* a = new QAction(QString::fromUtf8(entry.first), list);
     QObject::connect(a, &QAction::triggered, list, [this, op] { (this->*op)(); });
     list->addAction(a);
   }
@@ -97,9 +101,11 @@ bool TEditPoints::AskPoint(Tpt& Value, bool Empty) {
   std::string x = Empty ? "" : Format("%1.3f", Value.x), y = Empty ? "" : Format("%1.3f", Value.y);
   TFormDef d;
   d.Caption = "端点";
-  for (auto [label, text] : {std::pair{"X：", &x}, std::pair{"Y：", &y}})
-    d.Fields.push_back({TFieldKind::Number, label, "", {}, [text] { return *text; },
+  for (const auto& entry : {std::pair{"X：", &x}, std::pair{"Y：", &y}}) {
+    std::string* text = entry.second;
+    d.Fields.push_back({TFieldKind::Number, entry.first, "", {}, [text] { return *text; },
                         [text](const std::string& v) { *text = v; }, nullptr});
+  }
   TPropertyForm f(std::move(d), &FForm->Dialog());
   if (!RunCommandForm(f)) return false;
   Tpt v;

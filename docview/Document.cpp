@@ -85,6 +85,7 @@ void TDocument::SetModifiedFlag(bool Value) { FModifiedFlag = Value; }
 int TDocument::GetUndoLimit() const { return SysEnvironment ? SysEnvironment->FUndoCount : 5; }
 
 int TDocument::GetCaptureBj() const { return SysEnvironment ? SysEnvironment->FCaptureBj : 8; }
+int TDocument::GetPrinterLx() const { return SysEnvironment ? SysEnvironment->FPrinterLx : 0; }
 
 void TDocument::AddItemMessage(TMyPersistent* Item) {
   FModifiedFlag = true;

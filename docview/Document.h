@@ -42,6 +42,7 @@ public:
   // The figures ask for the history limit here: the environment's.
   int GetUndoLimit() const override;
   int GetCaptureBj() const override;
+  int GetPrinterLx() const override;
   // The item messages of the views, delivered as direct calls.
   void AddItemMessage(TMyPersistent* Item) override;
   void RemoveItemMessage(TMyPersistent* Item) override;

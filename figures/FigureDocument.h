@@ -51,6 +51,8 @@ public:
   virtual int GetUndoLimit() const = 0;
   // The capture (hit and snap) radius in logical units.
   virtual int GetCaptureBj() const = 0;
+  // The environment's printer kind; it decides which way printed text turns.
+  virtual int GetPrinterLx() const { return 0; }
   // Items put back into or taken out of the drawing (window messages to the views).
   virtual void AddItemMessage(TMyPersistent* Item) = 0;
   virtual void RemoveItemMessage(TMyPersistent* Item) = 0;

@@ -7,6 +7,7 @@
 #include "figures/FigureIndex.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -168,6 +169,9 @@ public:
   std::vector<TMyPersistent*> OwnedFigures() const;
 
   TOperationVerb FOperationVerb;
+  // A step over values rather than figures (the page setup): exchanges the
+  // live values with the kept ones, so undo and redo are the same call.
+  std::function<void()> FSwap;
   std::vector<TCustomFigure*> FList;
   std::vector<TCustomFigure*> FEditList;
 
@@ -225,6 +229,8 @@ public:
   // of the drawing that the step owns (deleted, combined or exploded ones);
   // owned figures still in a layer are taken out here.
   void BackUp(const TMyList& List, TOperationVerb Verb, std::vector<TRemovedFigure> Removed = {});
+  // Records a step whose undo and redo both run Swap.
+  void BackUpState(std::function<void()> Swap);
   void Undo(TFigureView* View);
   void Redo(TFigureView* View);
   // Frees both histories (after saving).

@@ -197,6 +197,17 @@ void TTxFigureSet::BackUp(const TMyList& List, TOperationVerb Verb, std::vector<
   FUndoList.push_back(std::move(item));
 }
 
+void TTxFigureSet::BackUpState(std::function<void()> Swap) {
+  if (!Swap) return;
+  FreeOldest(FRedoList, 0);
+  const std::size_t n = static_cast<std::size_t>(UndoLimit());
+  if (n == 0) return;
+  FreeOldest(FUndoList, n);
+  auto item = std::make_unique<TUndoRedoItem>(ovEdit);
+  item->FSwap = std::move(Swap);
+  FUndoList.push_back(std::move(item));
+}
+
 void TTxFigureSet::Undo(TFigureView* View) { Step(FUndoList, FRedoList, View, false); }
 void TTxFigureSet::Redo(TFigureView* View) { Step(FRedoList, FUndoList, View, true); }
 
@@ -206,6 +217,11 @@ void TTxFigureSet::Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From,
   FreeOldest(To, static_cast<std::size_t>(UndoLimit()));
   std::unique_ptr<TUndoRedoItem> p = std::move(From.back());
   From.pop_back();
+  if (p->FSwap) {
+    p->FSwap();
+    To.push_back(std::move(p));
+    return;
+  }
 
   auto announce = [this](TCustomFigure* f) {
     if (FDocument) FDocument->AddItemMessage(f);

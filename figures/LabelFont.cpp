@@ -7,11 +7,19 @@
 #include <algorithm>
 #include <cmath>
 
+std::int32_t LabelEscapement(const TCustomFigure& Figure, const TCanvas& Canvas, double AngleDeg) {
+  const std::int32_t e = ptodp({(AngleDeg + Figure.GetAbsParentXzjd()) * 10, 0}).x;
+  // Printers of the first kind take the angle as it is; everywhere else it
+  // is negated, since under the y-up mapping a positive escapement turns clockwise.
+  const bool firstKindPrinter = Canvas.GetDeviceCaps(TECHNOLOGY) == DT_RASPRINTER && Figure.FDocument &&
+                                Figure.FDocument->GetPrinterLx() == 0;
+  return firstKindPrinter ? e : -e;
+}
+
 TLogFont LabelFont(const TCustomFigure& Figure, const TCanvas& Canvas, const TMyFont& Font, double AngleDeg) {
   auto round = [](double v) { return ptodp({v, 0}).x; };
   TLogFont font = Canvas.GetFont();
-  // Negated: under the views' y-up mapping a positive escapement turns clockwise.
-  font.Escapement = font.Orientation = round(-(AngleDeg + Figure.GetAbsParentXzjd()) * 10);
+  font.Escapement = font.Orientation = LabelEscapement(Figure, Canvas, AngleDeg);
   font.Height = std::max(1, round(Figure.GetScale() * std::abs(Font.FHeight) * Figure.GetAbsParentScale()));
   font.FaceName = Font.FName;
   font.Weight = (Font.FStyle & fsBold) ? FW_BOLD : FW_NORMAL;

@@ -7,6 +7,10 @@
 #include "figures/Figure.h"
 #include "foundation/Persistent.h"
 
+// The escapement of text along AngleDeg (plus the ancestors' rotation), in
+// tenths of a degree, with the sign the device and the printer kind want.
+std::int32_t LabelEscapement(const TCustomFigure& Figure, const TCanvas& Canvas, double AngleDeg);
+
 // AngleDeg is the line's direction in the figure's own frame, in degrees.
 TLogFont LabelFont(const TCustomFigure& Figure, const TCanvas& Canvas, const TMyFont& Font, double AngleDeg);
 

@@ -889,9 +889,12 @@ void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
   // The escapement turns the baseline counter-clockwise in a y-down logical
   // frame; carried through the mapping's axis signs to the device. Glyphs
   // stay upright whatever the mapping.
+  // A printer takes it in its own y-down frame whatever the mapping, as the
+  // drivers of the first printer kind do (figures choose the sign to suit).
   const double e = d_->s.font.Escapement / 10.0 * std::numbers::pi / 180.0;
-  const double dx = std::cos(e) * (d_->ScaleX() < 0 ? -1 : 1);
-  const double dy = -std::sin(e) * (d_->ScaleY() < 0 ? -1 : 1);
+  const bool deviceFrame = d_->technology == DT_RASPRINTER;
+  const double dx = std::cos(e) * (!deviceFrame && d_->ScaleX() < 0 ? -1 : 1);
+  const double dy = -std::sin(e) * (!deviceFrame && d_->ScaleY() < 0 ? -1 : 1);
   const double angle = std::atan2(dy, dx) * 180.0 / std::numbers::pi;
 
   const unsigned align = d_->s.textAlign;
