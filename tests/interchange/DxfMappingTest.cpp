@@ -10,7 +10,6 @@
 #include "figures/RoundShapes.h"
 #include "interchange/DxfReader.h"
 #include "interchange/DxfWriter.h"
-#include "../support/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +18,7 @@
 
 namespace {
 
-[[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(
-    new TQtTestEnvironment(TQtTestEnvironment::TKind::Gui, [] { RegisterDocumentClasses(); }));
+// The suite's one Qt application comes from the printing tests' environment.
 
 std::string G(std::initializer_list<std::pair<int, std::string>> Groups) {
   std::string s;

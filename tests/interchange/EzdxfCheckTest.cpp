@@ -47,6 +47,7 @@ TEST(EzdxfCheck, EzdxfReadsEveryWrittenFileCleanWithTheSameEntities) {
     json += "}";
   };
   // The sample site plan: every family it holds, Chinese layer names.
+  RegisterDocumentClasses();
   TTxProjectFile site;
   ASSERT_TRUE(ReadDrawingFile(PLANDECK_SAMPLES "/site.gck", site).Ok);
   add(*site.FTxProject->FTxSpaces->Docs(0)->FFigures, "site.dxf");
