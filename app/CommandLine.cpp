@@ -9,6 +9,7 @@
 #include "foundation/Streams.h"
 #include "foundation/ValueStream.h"
 #include "foundation/ZLibContainer.h"
+#include "interchange/DxfMapping.h"
 #include "tools/ToolList.h"
 
 #include <QApplication>
@@ -48,18 +49,18 @@ constexpr double kMaxPictureSide = 4000;
 const char* const kUsage =
     "Usage:\n"
     "  plandeck [FILE.gck]             start the editor, opening FILE when given\n"
-    "  plandeck info FILE.gck          print the drawing as JSON: document values,\n"
+    "  plandeck info FILE.gck|.dxf     print the drawing as JSON: document values,\n"
     "                                  layers (name, flag, figure count) and every\n"
     "                                  figure with its class and saved values\n"
     "  plandeck convert IN.gck OUT     write the drawing as OUT; the type follows\n"
-    "                                  OUT's extension: .gck (drawing), .bmp, .jpg,\n"
+    "                                  OUT's extension: .gck (drawing), .dxf, .bmp, .jpg,\n"
     "                                  .jpeg, .png, .svg (page picture), .wmf, .emf\n"
     "                                  (metafile), .pdf (printed at the stored layout)\n"
     "  plandeck --help | -h            show this text\n"
     "\n"
     "Exit status: 0 done, 1 the drawing could not be read or written,\n"
     "2 the command was not understood or the output type is not supported.\n"
-    "OUT is only replaced once it has been written completely.\n";
+    "IN may be a .dxf file too. OUT is only replaced once it has been written completely.\n";
 
 // ---- JSON text
 
@@ -526,9 +527,32 @@ void WriteDocument(TFiguresDoc& Doc, const std::string& FileVersion, TJsonWriter
   Json.EndObject();
 }
 
+std::string LowerExtension(const std::string& FileName);
+
+// A drawing file or a DXF file (by its extension) into File. A DXF file read
+// only in part is refused, as a damaged drawing file is.
+TDrawingReadResult ReadInput(const std::string& FileName, TTxProjectFile& File, TDxfReadResult* Dxf = nullptr) {
+  if (LowerExtension(FileName) != ".dxf") return ReadDrawingFile(FileName, File);
+  TDrawingReadResult out;
+  std::error_code ec;
+  if (!fs::is_regular_file(FileName, ec)) {
+    out.Ok = false;
+    out.Error = "no such file";
+    return out;
+  }
+  auto* doc = static_cast<TFiguresDoc*>(File.FTxProject->FTxSpaces->AddObject());
+  const TDxfReadResult r = ReadFromDxfFile(*doc->FFigures, FileName);
+  out.Ok = r.Complete;
+  out.Error = r.Error;
+  if (Dxf) *Dxf = r;
+  return out;
+}
+
 int Info(const std::string& FileName, std::ostream& Out, std::ostream& Err) {
   TTxProjectFile file;
-  const TDrawingReadResult read = ReadDrawingFile(FileName, file);
+  TDxfReadResult dxf;
+  const bool isDxf = LowerExtension(FileName) == ".dxf";
+  const TDrawingReadResult read = ReadInput(FileName, file, &dxf);
   if (!read.Ok) {
     Err << "plandeck: cannot read " << FileName << ": " << read.Error << '\n';
     return kExitFailed;
@@ -543,12 +567,26 @@ int Info(const std::string& FileName, std::ostream& Out, std::ostream& Err) {
     json.FieldString("caption", project.FCaption);
     json.FieldString("description", project.FDescription);
     json.EndObject();
-    const std::string version = StoredCodeVersion(FileName);
+    const std::string version = isDxf ? std::string(CodeVersion) : StoredCodeVersion(FileName);
     json.Key("documents");
     json.BeginArray();
     TTxCollectTxSpace& spaces = *project.FTxSpaces;
     for (int i = 0; i < spaces.Count(); ++i) WriteDocument(*spaces.Docs(i), version, json);
     json.EndArray();
+    if (isDxf) {
+      // What the DXF file held that made no figure.
+      json.Key("dxf");
+      json.BeginObject();
+      json.FieldString("encoding", dxf.Encoding);
+      json.FieldInteger("figures", static_cast<long long>(dxf.Figures));
+      json.Key("skipped");
+      json.BeginObject();
+      for (const auto& [name, n] : dxf.Skipped) json.FieldInteger(name, n);
+      json.EndObject();
+      json.FieldInteger("block_cycles", dxf.BlockCycles);
+      json.FieldInteger("missing_blocks", dxf.MissingBlocks);
+      json.EndObject();
+    }
     json.EndObject();
   } catch (const std::exception& e) {
     Err << "plandeck: cannot describe " << FileName << ": " << e.what() << '\n';
@@ -632,25 +670,27 @@ int Convert(const std::string& In, const std::string& OutName, std::ostream& Err
   else if (ext == ".png") picture = TPictureKind::Png;
   else if (ext == ".svg") picture = TPictureKind::Svg;
   else if (ext == ".pdf") picture = TPictureKind::Pdf;
-  else if (ext == ".dxf") {
-    Err << "plandeck: converting to " << ext << " is not supported yet\n";
-    return kExitUsage;
-  } else if (ext != ".gck") {
+  else if (ext != ".gck" && ext != ".dxf") {
     Err << "plandeck: cannot tell what to write from the name " << OutName
-        << ": use .gck, .bmp, .jpg, .jpeg, .png, .svg, .wmf, .emf or .pdf\n";
+        << ": use .gck, .dxf, .bmp, .jpg, .jpeg, .png, .svg, .wmf, .emf or .pdf\n";
     return kExitUsage;
   }
 
   TTxProjectFile file;
-  const TDrawingReadResult read = ReadDrawingFile(In, file);
+  const TDrawingReadResult read = ReadInput(In, file);
   if (!read.Ok) {
     Err << "plandeck: cannot read " << In << ": " << read.Error << '\n';
     return kExitFailed;
   }
 
   if (!picture) {
+    // Texts are measured for DXF as for painting: fonts need the application.
+    std::optional<TBatchApplication> fonts;
+    if (ext == ".dxf") fonts.emplace();
     try {
-      WriteDrawingFile(OutName, file);  // replaces OutName only when complete
+      // Both replace OutName only once it is complete.
+      if (ext == ".dxf") SaveToDxfFile(*file.FTxProject->FTxSpaces->Docs(0)->FFigures, OutName);
+      else WriteDrawingFile(OutName, file);
     } catch (const std::exception& e) {
       Err << "plandeck: cannot write " << OutName << ": " << e.what() << '\n';
       return kExitFailed;

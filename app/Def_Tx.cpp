@@ -5,12 +5,14 @@
 #include "app/AlignDialog.h"
 #include "app/BlockDialogs.h"
 #include "app/Commands.h"
+#include "app/ThinkingBox.h"
 #include "docview/Cursors.h"
 #include "docview/Environment.h"
 #include "figures/Figure.h"
 #include "figures/FigureFamily.h"
 #include "figures/FigureSet.h"
 #include "foundation/StreamError.h"
+#include "interchange/DxfMapping.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
 #include "platform/System.h"
@@ -35,10 +37,6 @@ std::string UpperExtension(const std::string& Path) {
   for (char& c : ext)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return ext;
-}
-
-void ShowDxfNotAvailable() {
-  MessageDlg("暂不支持 DXF 文件的读写，请使用工程文件(*.GCK)。", mtInformation, mbOK);
 }
 
 bool FileExists(const std::string& Name) {
@@ -227,12 +225,65 @@ bool TDef_Tx::LoadFromFile(const std::string& AName) {
   return complete;
 }
 
-void TDef_Tx::LoadFromDxfFile(const std::string& AName) {
+bool TDef_Tx::LoadFromDxfFile(const std::string& AName) {
   FFileName = AName;
   ClearProject();
+  TTxCollectTxSpace& spaces = *TxProjectFile1->FTxProject->FTxSpaces;
+  TFiguresDoc& doc = *static_cast<TFiguresDoc*>(spaces.AddObject());
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(AName, ec);
+  std::unique_ptr<TThinking_box> box;
+  if (!ec && static_cast<long long>(size) > ThinkingReadBytes) {
+    box = std::make_unique<TThinking_box>(this);
+    box->thinking("Reading data");
+  }
+  const TDxfReadResult result =
+      ReadFromDxfFile(*doc.FFigures, AName, box ? TDxfProgress([&](double f) { box->thinking_bar(f); }) : TDxfProgress());
+  if (box) box->stopped_thinking();
+  // A drawing read in part saves like a new one, as a damaged drawing file
+  // does: the original is not overwritten without asking.
+  IsNew = !result.Complete;
+  // The drawing is shown before the messages about it.
   ShowFirstDocument();
-  ShowDxfNotAvailable();
+  doc.SetModifiedFlag(false);
   pi_ZoomExtentsClick();
+  std::string notes;
+  for (const std::string& n : result.Notes()) notes += "\n" + n;
+  if (!result.Complete) {
+    MessageDlg(FileErrorMessage(TFileAction::OpenPart, AName, result.Error) + "\n已读入的部分保留。" + notes +
+                   "\n保存时请指定文件名，以免覆盖原文件。",
+               mtWarning, mbOK);
+  } else if (!notes.empty()) {
+    MessageDlg("文件 " + AName + " 中有些内容未能转换：" + notes, mtInformation, mbOK);
+  }
+  return result.Complete;
+}
+
+bool TDef_Tx::WriteDxf(const std::string& Name) {
+  DrawView1->CancelTool();
+  TFiguresDoc* doc = Document();
+  if (!doc) return false;
+  // DXF has no room for pictures and embedded objects: say so before writing.
+  const auto lost = DxfUnwritableFigures(*doc->FFigures);
+  if (!lost.empty()) {
+    std::string text = "以下图形无法写入 DXF 文件，将被略去：";
+    for (const auto& [kind, n] : lost) text += "\n" + kind + " " + std::to_string(n) + " 个";
+    text += "\n是否继续？";
+    if (MessageDlg(text, mtConfirmation, mbYes | mbNo) != mrYes) return false;
+  }
+  TThinking_box box(this);
+  box.thinking("Saving data");
+  try {
+    SaveToDxfFile(*doc->FFigures, Name, [&](double f) { box.thinking_bar(f); });
+  } catch (const std::exception& e) {
+    box.stopped_thinking();
+    MessageDlg(FileErrorMessage(TFileAction::Save, Name, e), mtError, mbOK);
+    return false;
+  }
+  box.stopped_thinking();
+  // DXF keeps less than a drawing file: the drawing stays marked modified.
+  setWindowTitle(QString::fromStdString(Name));
+  return true;
 }
 
 bool TDef_Tx::WriteProject(const std::string& Name) {
@@ -256,10 +307,7 @@ void TDef_Tx::Saved() {
 bool TDef_Tx::SaveFile() {
   // A window without a file name has nowhere to save but a new name.
   if (IsNew || FFileName.empty()) return SaveAs();
-  if (UpperExtension(FFileName) == ".DXF") {
-    ShowDxfNotAvailable();
-    return false;
-  }
+  if (UpperExtension(FFileName) == ".DXF") return WriteDxf(FFileName);
   if (!WriteProject(FFileName)) return false;
   Saved();
   return true;
@@ -290,7 +338,16 @@ bool TDef_Tx::SaveAs() {
   const TFileDialogAnswer answer = RunFileDialog(request);
   if (!answer.Ok || answer.FileName.empty()) return false;
   switch (answer.FilterIndex) {
-    case 2: ShowDxfNotAvailable(); return false;
+    case 2: {
+      const std::string name = UpperExtension(answer.FileName) == ".DXF" ? answer.FileName : answer.FileName + ".DXF";
+      if (FileExists(name) &&
+          MessageDlg("是否替换原来的" + BaseName(name) + "？", mtConfirmation, mbYes | mbNo) != mrYes)
+        return false;
+      if (!WriteDxf(name)) return false;
+      FFileName = name;
+      IsNew = false;
+      return true;
+    }
     case 3:
     case 4:
     case 5:
@@ -323,10 +380,13 @@ bool TDef_Tx::CloseQuery() {
   }
   switch (MessageDlg(text, mtConfirmation, mbYes | mbNo | mbCancel)) {
     case mrNo: return true;
-    case mrYes:
-      SaveFile();
+    case mrYes: {
+      const bool written = SaveFile();
+      // A DXF save leaves the drawing marked modified; written, it may close.
+      if (written && !IsNew && UpperExtension(FFileName) == ".DXF") return true;
       // Cancelled, refused or failed saves keep the window and its changes.
       return !doc->GetModifiedFlag();
+    }
     default: return false;
   }
 }

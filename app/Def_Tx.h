@@ -52,7 +52,9 @@ public:
   // without asking; a page left without size gets the default one. False
   // when the file could not be read completely.
   bool LoadFromFile(const std::string& AName);
-  void LoadFromDxfFile(const std::string& AName);
+  // Reads a DXF file; a file read only in part is reported with the line
+  // where reading stopped, kept, and saves like a new drawing. False then.
+  bool LoadFromDxfFile(const std::string& AName);
   // True when the drawing was written (or nothing needed writing).
   bool SaveFile();
   bool SaveAs();
@@ -90,6 +92,8 @@ private:
   void ShowFirstDocument();
   // Writes the project to Name; a failure is shown and gives false.
   bool WriteProject(const std::string& Name);
+  // Writes the drawing as DXF, after listing what DXF cannot hold.
+  bool WriteDxf(const std::string& Name);
   // The drawing written and its state updated: caption, modified flag.
   void Saved();
   void ExportPicture(int FilterIndex, const std::string& Name);

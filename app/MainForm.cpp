@@ -507,6 +507,11 @@ bool TMainForm::OpenFile(const std::string& AName) {
     MessageDlg("文件不存在！", mtWarning, mbOK);
     return false;
   }
+  // A DXF file chosen under another filter, given on the command line or dropped.
+  if (HasSuffix(AName, "DXF")) {
+    CreateDrawing(AName)->LoadFromDxfFile(AName);
+    return true;
+  }
   for (QMdiSubWindow* s : FMdiArea->subWindowList()) {
     auto* tx = dynamic_cast<TDef_Tx*>(s->widget());
     if (!tx || tx->windowTitle().compare(Q(AName), Qt::CaseInsensitive) != 0) continue;
@@ -527,7 +532,7 @@ bool TMainForm::OpenFile(const std::string& AName) {
 void TMainForm::DropFiles(const std::vector<std::string>& Names) {
 
   for (const std::string& n : Names)
-    if (HasSuffix(n, "GCK")) OpenFile(n);
+    if (HasSuffix(n, "GCK") || HasSuffix(n, "DXF")) OpenFile(n);
 }
 
 std::vector<std::string> TMainForm::RecentFiles() const {

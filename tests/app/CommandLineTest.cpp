@@ -487,16 +487,35 @@ TEST_F(CommandLine, LargePagesArePicturedWithinTheSizeLimit) {
 
 // ---- failures leave the output alone
 
-TEST_F(CommandLine, UnsupportedAndUnknownOutputTypesFailWithoutWriting) {
+TEST_F(CommandLine, UnknownOutputTypesFailWithoutWriting) {
   WriteCompressed(Path("hand.gck"), HandWrittenGck());
-  for (const char* name : {"out.dxf"}) {
-    const TRun r = Plandeck({"convert", Path("hand.gck"), Path(name)});
-    EXPECT_EQ(r.Code, 2) << name;
-    EXPECT_NE(r.Err.find("not supported yet"), std::string::npos) << r.Err;
-  }
+  // Every output type the usage names is written now (DXF too): only names
+  // that say no type are refused.
   EXPECT_EQ(Plandeck({"convert", Path("hand.gck"), Path("out.xyz")}).Code, 2);
   EXPECT_EQ(Plandeck({"convert", Path("hand.gck"), Path("noextension")}).Code, 2);
   EXPECT_TRUE(OtherFiles({"hand.gck"}).empty());
+}
+
+TEST_F(CommandLine, DxfFilesConvertBothWaysDescribeThemselvesAndDamagedOnesFail) {
+  WriteCompressed(Path("hand.gck"), HandWrittenGck());
+  const TRun out = Plandeck({"convert", Path("hand.gck"), Path("hand.dxf")});
+  ASSERT_EQ(out.Code, 0) << out.Err;
+  const TRun info = Plandeck({"info", Path("hand.dxf")});
+  EXPECT_EQ(info.Code, 0) << info.Err;
+  EXPECT_NE(info.Out.find("\"dxf\": {"), std::string::npos) << info.Out;
+  EXPECT_NE(info.Out.find("\"encoding\": \"GBK\""), std::string::npos) << info.Out;
+  EXPECT_EQ(Plandeck({"convert", Path("hand.dxf"), Path("back.gck")}).Code, 0);
+  EXPECT_EQ(Plandeck({"convert", Path("hand.dxf"), Path("hand.bmp")}).Code, 0);
+  EXPECT_TRUE(fs::exists(Path("back.gck")));
+  EXPECT_GT(fs::file_size(Path("hand.bmp")), 0u);
+  {
+    std::ofstream cut(Path("cut.dxf"), std::ios::binary);
+    cut << "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n10\r\n1..5\r\n";
+  }
+  const TRun bad = Plandeck({"convert", Path("cut.dxf"), Path("cut.gck")});
+  EXPECT_EQ(bad.Code, 1);
+  EXPECT_NE(bad.Err.find("line number 8"), std::string::npos) << bad.Err;
+  EXPECT_FALSE(fs::exists(Path("cut.gck")));
 }
 
 TEST_F(CommandLine, MissingOrDamagedInputFailsAndKeepsTheOutput) {

@@ -7,6 +7,7 @@
 
 #include "app/AlignDialog.h"
 #include "app/Def_Tx.h"
+#include "figures/Pictures.h"
 #include "docview/Environment.h"
 #include "figures/LineFigures.h"
 #include "tools/ToolList.h"
@@ -496,22 +497,64 @@ TEST_F(DrawingWindowTest, AFailedExportIsShownWithTheReason) {
   EXPECT_TRUE(Contains(answers.Asked()[0].Text, "picture"));
 }
 
-TEST_F(DrawingWindowTest, DxfChoicesSayTheyAreNotAvailable) {
+TEST_F(DrawingWindowTest, DxfSaveAsWritesTheFileKeepsTheDrawingModifiedAndReadsBack) {
   auto w = NewWindow();
+  AddLine(*w, {10, 20}, {110, 20});
   {
     TScriptedFileDialogAnswers files({{true, Path("plan"), 2}});
-    TScriptedMessageAnswers answers({mrOk});
-    EXPECT_FALSE(w->SaveAs());
-    ASSERT_EQ(answers.Asked().size(), 1u);
-    EXPECT_TRUE(Contains(answers.Asked()[0].Text, "DXF"));
+    TScriptedMessageAnswers answers({});
+    ASSERT_TRUE(w->SaveAs());
+    EXPECT_TRUE(answers.Asked().empty());
   }
-  EXPECT_FALSE(fs::exists(Path("plan.DXF")));
+  EXPECT_EQ(w->FFileName, Path("plan.DXF"));
+  EXPECT_TRUE(fs::exists(Path("plan.DXF")));
+  EXPECT_FALSE(w->IsNew);
+  // DXF keeps less than a drawing file: the changes still count as unsaved.
+  EXPECT_TRUE(w->Document()->GetModifiedFlag());
+  EXPECT_EQ(w->windowTitle().toStdString(), Path("plan.DXF"));
+  {
+    // Yes on closing writes the DXF again and lets the window close.
+    TScriptedMessageAnswers answers({mrYes});
+    EXPECT_TRUE(w->CloseQuery());
+  }
+  TDef_Tx back(host);
+  TScriptedMessageAnswers told({mrOk});
+  ASSERT_TRUE(back.LoadFromDxfFile(Path("plan.DXF")));
+  // The arrow line went out as its shaft, its head's outline and the head
+  // filled as a SOLID, which makes no figure and is reported.
+  ASSERT_EQ(told.Asked().size(), 1u);
+  EXPECT_EQ(told.Asked()[0].Type, mtInformation);
+  EXPECT_TRUE(Contains(told.Asked()[0].Text, "1 个 SOLID"));
+  EXPECT_EQ(FigureCount(back), 2);
+  EXPECT_FALSE(back.IsNew);
+  EXPECT_FALSE(back.Document()->GetModifiedFlag());
+}
+
+TEST_F(DrawingWindowTest, DxfSaveListsWhatItCannotWriteAndNoKeepsTheFileUnwritten) {
+  auto w = NewWindow();
+  w->Document()->Add(std::make_unique<TTxPicture>(), TPoint{0, 0}, nullptr);
+  TScriptedFileDialogAnswers files({{true, Path("pic.dxf"), 2}});
+  TScriptedMessageAnswers answers({mrNo});
+  EXPECT_FALSE(w->SaveAs());
+  ASSERT_EQ(answers.Asked().size(), 1u);
+  EXPECT_TRUE(Contains(answers.Asked()[0].Text, "无法写入 DXF"));
+  EXPECT_FALSE(fs::exists(Path("pic.dxf")));
+  EXPECT_TRUE(w->IsNew);
+}
+
+TEST_F(DrawingWindowTest, DamagedDxfWarnsWithTheLineKeepsWhatWasReadAndSavesLikeNew) {
+  std::ofstream(Path("cut.dxf"), std::ios::binary)
+      << "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\na\r\n11\r\n50\r\n0\r\nCIRCLE\r\n40\r\nx\r\n";
   TDef_Tx dxf(host);
   TScriptedMessageAnswers answers({mrOk});
-  dxf.LoadFromDxfFile(Path("site.dxf"));
-  EXPECT_EQ(answers.Asked().size(), 1u);
-  ASSERT_NE(dxf.Document(), nullptr);
-  EXPECT_EQ(dxf.FFileName, Path("site.dxf"));
+  EXPECT_FALSE(dxf.LoadFromDxfFile(Path("cut.dxf")));
+  ASSERT_EQ(answers.Asked().size(), 1u);
+  EXPECT_EQ(answers.Asked()[0].Type, mtWarning);
+  EXPECT_TRUE(Contains(answers.Asked()[0].Text, "line number 14"));
+  EXPECT_TRUE(Contains(answers.Asked()[0].Text, "保存时请指定文件名"));
+  EXPECT_TRUE(dxf.IsNew);
+  EXPECT_EQ(FigureCount(dxf), 1);
+  EXPECT_EQ(dxf.FFileName, Path("cut.dxf"));
 }
 
 // ---- closing
