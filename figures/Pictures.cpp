@@ -519,7 +519,7 @@ bool TCustomOle::DoVerb(int) {
 
 void TCustomOle::EditProperties(TFigureView*) { DoVerb(0); }
 
-void TCustomOle::OnEditProperties() { DoVerb(0); }
+void TCustomOle::OnEditProperties(TFigureView*) { DoVerb(0); }
 
 void TCustomOle::SetWidth(double Value) {
   Change(*this, [&] { FWidth = Value; });

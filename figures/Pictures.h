@@ -116,7 +116,7 @@ public:
   bool DoVerb(int Verb);
   // Double click and the "编辑..." command run the primary verb.
   void EditProperties(TFigureView* View) override;
-  void OnEditProperties() override;
+  void OnEditProperties(TFigureView* View = nullptr) override;
   // The stored presentation, if the object has one that decodes.
   const TGraphic* Presentation() const { return FPresentation.get(); }
   // Sets the object block (or none) and finds its presentation.

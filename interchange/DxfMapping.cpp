@@ -1,10 +1,12 @@
 #include "interchange/DxfMapping.h"
 
+#include "figures/Arcs.h"
 #include "figures/Blocks.h"
 #include "figures/FigureSet.h"
 #include "figures/MltLine.h"
 #include "figures/PolygonMesh.h"
 #include "figures/RoundShapes.h"
+#include "figures/Texts.h"
 #include "interchange/DxfReader.h"
 
 #include <algorithm>
@@ -90,6 +92,7 @@ public:
     if (f) {
       const int colinx = E.colinx == 0 ? ByBlock : E.colinx;
       if (E.Kind() != TDxfKind::Insert) f->FPen.Color = DXF_Layer_Colours[std::size_t(colinx >= 0 && colinx < 256 ? colinx : 7)];
+      if (auto* label = dynamic_cast<TTxXLabel*>(f.get())) label->FFont->FColor = label->FPen.Color;
       ++FResult.Figures;
     } else {
       --FCount;
@@ -114,16 +117,49 @@ public:
     return f;
   }
 
-  // The arc figure comes with the arcs' family; until then arcs are counted.
-  std::unique_ptr<TCustomFigure> LoadArc(const Arc_& E, const TXform&, TBox&) {
-    Skip(E);
-    return nullptr;
+  // DXF angles are degrees counter-clockwise in the entity's frame; the
+  // figure's are radians in the drawing's. A mirroring frame turns the sweep
+  // clockwise.
+  std::unique_ptr<TCustomFigure> LoadArc(const Arc_& E, const TXform& X, TBox& Box) {
+    const double r = std::abs(E.radius);
+    if (!std::isfinite(r) || !std::isfinite(E.angle1) || !std::isfinite(E.angle2)) return nullptr;
+    const double a1 = E.angle1 * kPi / 180, a2 = E.angle2 * kPi / 180;
+    auto f = std::make_unique<TTxArc>();
+    f->FYx = X.Map(E.p1.x, E.p1.y);
+    f->FBj = r * X.LenScale();
+    const Tpt s = X.Map(E.p1.x + r * std::cos(a1), E.p1.y + r * std::sin(a1));
+    const Tpt e = X.Map(E.p1.x + r * std::cos(a2), E.p1.y + r * std::sin(a2));
+    f->FQj = std::atan2(s.y - f->FYx.y, s.x - f->FYx.x);
+    f->FZj = std::atan2(e.y - f->FYx.y, e.x - f->FYx.x);
+    f->FDirection = X.Det() < 0 ? 0 : 1;
+    f->Refresh();
+    Box.Add(s);
+    Box.Add(e);
+    Box.Add(f->MiddlePoint());
+    return f;
   }
 
-  // The label figure comes with the texts' family; until then texts are counted.
-  std::unique_ptr<TCustomFigure> LoadText(const Text_& E, const TXform&, TBox&) {
-    Skip(E);
-    return nullptr;
+  // A slanted label of font size height / 0.7, its box hanging one font
+  // height from above the text's base point; without an alignment point
+  // (group 11) the text stands at its insertion point.
+  std::unique_ptr<TCustomFigure> LoadText(const Text_& E, const TXform& X, TBox& Box) {
+    auto f = std::make_unique<TTxXLabel>();
+    const Point3D& at = E.has_align && (E.hor_align != 0 || E.vert_align != 0) ? E.align_pt : E.p1;
+    const Tpt p = X.Map(at.x, at.y);
+    const Tpt dir = X.Dir(std::cos(E.xzjd * kPi / 180), std::sin(E.xzjd * kPi / 180));
+    const double angle = std::atan2(dir.y, dir.x);
+    const double size = std::abs(E.h) * X.LenScale() / 0.7;
+    if (!std::isfinite(size) || !std::isfinite(angle) || !std::isfinite(p.x) || !std::isfinite(p.y)) return nullptr;
+    f->FText = E.textstr;
+    f->FFont->FHeight = size > 0 ? size : f->FFont->FHeight;
+    f->FXzJd = angle * 180 / kPi;
+    f->FAutoSize = true;
+    f->FHeight = f->FFont->FHeight;
+    f->FWidth = f->FHeight * std::max<std::size_t>(1, E.textstr.size()) / 2;
+    f->FYd = {p.x - std::sin(angle) * f->FHeight, p.y + std::cos(angle) * f->FHeight};
+    Box.Add(p);
+    Box.Add(f->FYd);
+    return f;
   }
 
   // Vertices in order; a bulge makes the segment to the next vertex an arc;

@@ -3,17 +3,20 @@
 #include "interchange/DxfMapping.h"
 
 #include "docview/FiguresDoc.h"
+#include "figures/Arcs.h"
 #include "figures/Blocks.h"
 #include "figures/FigureSet.h"
 #include "figures/MltLine.h"
 #include "figures/Pictures.h"
 #include "figures/RoundShapes.h"
+#include "figures/Texts.h"
 #include "interchange/DxfReader.h"
 #include "interchange/DxfWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 
 namespace {
@@ -232,4 +235,34 @@ TEST(DxfMapping, PicturesAreListedAsUnwritable) {
   EXPECT_EQ(lost[0].second, 1);
   const DXF_Object obj = BuildDxfObject(root);
   EXPECT_EQ(obj.layers.at(0)->entity_count(), 1u);
+}
+
+TEST(DxfMapping, ArcsTurnDegreesIntoRadiansAndTextsBecomeLabels) {
+  TTxFigureSet root;
+  const auto r = ReadFromDxfText(
+      root, File("", G({{0, "ARC"}, {8, "a"}, {10, "10"}, {20, "20"}, {40, "5"}, {50, "90"}, {51, "180"},
+                        {0, "TEXT"}, {8, "a"}, {10, "3"}, {20, "4"}, {40, "7"}, {1, "\xCA\xA9\xB9\xA4\xB5\xC0\xC2\xB7"}, {50, "90"},
+                        {0, "TEXT"}, {8, "a"}, {10, "1"}, {20, "1"}, {40, "7"}, {1, "x"}, {72, "1"}, {11, "8"}, {21, "9"}})));
+  ASSERT_TRUE(r.Complete) << r.Error;
+  const TTxArc* arc = nullptr;
+  std::vector<const TTxXLabel*> labels;
+  for (int i = 0; i < root.LayerList(0)->Count(); ++i) {
+    if (auto* a = dynamic_cast<const TTxArc*>(&Fig(root, 0, i))) arc = a;
+    if (auto* l = dynamic_cast<const TTxXLabel*>(&Fig(root, 0, i))) labels.insert(labels.begin(), l);
+  }
+  ASSERT_TRUE(arc);
+  EXPECT_NEAR(arc->FQj, std::numbers::pi / 2, 1e-12);
+  EXPECT_NEAR(std::abs(arc->FZj), std::numbers::pi, 1e-12);
+  EXPECT_EQ(arc->FDirection, 1);
+  EXPECT_NEAR(arc->GetSumjd(), std::numbers::pi / 2, 1e-12);
+  ExpectAt(TDxfPlace(*arc).Pt(arc->FYx.x, arc->FYx.y), 10, 20, "arc centre");
+  ASSERT_EQ(labels.size(), 2u);
+  // Height 7 is a font size of 10; turned a quarter, the box hangs from a
+  // font height to the left of the base point.
+  EXPECT_EQ(labels[0]->FText, "施工道路");
+  EXPECT_NEAR(labels[0]->FFont->FHeight, 10, 1e-12);
+  EXPECT_NEAR(labels[0]->FXzJd, 90, 1e-9);
+  ExpectAt(TDxfPlace(*labels[0]).Pt(labels[0]->FYd.x, labels[0]->FYd.y), -7, 4, "turned label");
+  // Aligned text stands at its alignment point (group 11).
+  ExpectAt(TDxfPlace(*labels[1]).Pt(labels[1]->FYd.x, labels[1]->FYd.y), 8, 19, "aligned label");
 }
