@@ -1,8 +1,10 @@
 #include "DrawingFuzzEntry.h"
 
 #include "app/CommandLine.h"
+#include "app/ImagePanel.h"
 #include "docview/Environment.h"
 #include "docview/FiguresDoc.h"
+#include "docview/ImageLibrary.h"
 #include "figures/SheetMapping.h"
 #include "foundation/ComponentImage.h"
 #include "foundation/StreamError.h"
@@ -10,7 +12,9 @@
 #include "foundation/ZLibContainer.h"
 #include "platform/QtCanvas.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include <memory>
@@ -28,7 +32,10 @@ void EnsureApplication() {
   static int argc = 1;
   static char name[] = "fuzz_drawing";
   static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
+  // Widgets, for the library palette. Never destroyed: its destructor at exit
+  // runs after Qt's own globals are gone.
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
   RegisterPlandeckClasses();
 }
 
@@ -64,13 +71,43 @@ void ReadPaintWrite(std::span<const std::uint8_t> Bytes, bool Packed) {
   }
 }
 
+// A block or fill library as the palette opens it: from a file, shown as
+// blocks and as fills, each item copied out as choosing it does, written back.
+void ReadLibrary(std::span<const std::uint8_t> Bytes) {
+  static const std::string path = QDir::temp().filePath(QString("fuzz-library-%1.tkk").arg(QCoreApplication::applicationPid())).toStdString();
+  {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    f.write(reinterpret_cast<const char*>(Bytes.data()), qint64(Bytes.size()));
+  }
+  TImageProject project;
+  std::string error;
+  ReadImageLibrary(path, project, error);
+  TImageDocument& doc = project.FirstDocument();
+  {
+    TImagePanel panel;
+    panel.resize(320, 240);
+    panel.SetDocument(&doc);
+    panel.Render();
+    panel.SetItemType(itFill);
+    panel.Render();
+    panel.SetDocument(nullptr);
+  }
+  for (int i = 0; i < doc.Count(); ++i)
+    if (TCustomFigureSet* set = doc.SetItems(i)) set->Clone();
+  try {
+    WriteImageLibrary(path, project);
+  } catch (const std::exception&) {
+  }
+}
+
 }  // namespace
 
 void FuzzDrawingOneInput(const std::uint8_t* Data, std::size_t Size) {
   EnsureApplication();
   if (Size == 0) return;
   // The first byte picks the entry point, so one corpus covers them all.
-  const std::uint8_t mode = Data[0] % 4;
+  const std::uint8_t mode = Data[0] % 5;
   const std::span<const std::uint8_t> rest(Data + 1, Size - 1);
   switch (mode) {
     case 0: ReadPaintWrite(rest, true); break;
@@ -92,5 +129,6 @@ void FuzzDrawingOneInput(const std::uint8_t* Data, std::size_t Size) {
       }
       break;
     }
+    case 4: ReadLibrary(rest); break;
   }
 }
