@@ -61,7 +61,9 @@ const QStringList& FamiliesFor(const std::string& faceName) {
 
 }  // namespace
 
-QFont QtFontFor(const TLogFont& lf, int deviceHeight) {
+namespace {
+
+QFont MakeQtFont(const TLogFont& lf, int deviceHeight) {
   QFont font;
   font.setFamilies(FamiliesFor(lf.FaceName));
   font.setWeight(QFont::Weight(std::clamp(lf.Weight == 0 ? FW_NORMAL : lf.Weight, 1, 1000)));
@@ -77,6 +79,32 @@ QFont QtFontFor(const TLogFont& lf, int deviceHeight) {
   if (deviceHeight > 0) em /= CellToEm(font);
   font.setPixelSize(std::max(1, int(std::lround(em))));
   return font;
+}
+
+struct TFontKey {
+  std::string FaceName;
+  std::int32_t Weight;
+  bool Italic, Underline, StrikeOut;
+  int DeviceHeight;
+  bool operator==(const TFontKey&) const = default;
+};
+
+size_t qHash(const TFontKey& K, size_t Seed = 0) {
+  return qHashMulti(Seed, QByteArrayView(K.FaceName.data(), qsizetype(K.FaceName.size())), K.Weight, K.Italic,
+                    K.Underline, K.StrikeOut, K.DeviceHeight);
+}
+
+}  // namespace
+
+// A new QFont resolves its font engine again on first use (a font database
+// lookup with substitutions); one kept per face, style and size resolves it
+// once, and every text painted in it after that shares it.
+QFont QtFontFor(const TLogFont& lf, int deviceHeight) {
+  static QHash<TFontKey, QFont> cache;
+  TFontKey key{lf.FaceName, lf.Weight, lf.Italic, lf.Underline, lf.StrikeOut, deviceHeight};
+  if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
+  if (cache.size() >= 4096) cache.clear();
+  return *cache.insert(std::move(key), MakeQtFont(lf, deviceHeight));
 }
 
 // ---- shaped texts
