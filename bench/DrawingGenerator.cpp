@@ -87,6 +87,7 @@ const std::vector<const TTxBlock*>& StarterBlocks() {
     paths.push_back(PLANDECK_STARTER_LIBRARY);
 #endif
     for (const std::string& f : LegendFolders()) paths.push_back(f + "/场地图例.tkk");
+    RegisterImageLibraryClasses();  // the library's own root and documents
     std::vector<const TTxBlock*> out;
     for (const std::string& p : paths) {
       std::string error;

@@ -79,10 +79,15 @@ bool lineCut(const TWddList& P, bool forwardRayOnly, TWddList& A, TWddList& B) {
     std::size_t fj = 0;
     Tpt X;
     int firstSign = 0;
-    for (std::size_t i = 1; i + 2 < n && count < 2; ++i) {
-      const std::size_t j = (k + 1 + i) % n;
-      const TBx F{P[j], P[(j + 1) % n]};
-      const double o1 = side(F.qd), o2 = side(F.zd);
+    // Each edge's end is the next one's start: one side value per point, and
+    // the indices wrap by hand (a division per edge pair shows in a profile
+    // of opening a large drawing).
+    std::size_t j = (k + 2) % n, j1 = j + 1 == n ? 0 : j + 1;
+    double o2 = side(P[j]);
+    for (std::size_t i = 1; i + 2 < n && count < 2; ++i, j = j1, j1 = j1 + 1 == n ? 0 : j1 + 1) {
+      const TBx F{P[j], P[j1]};
+      const double o1 = o2;
+      o2 = side(F.zd);
       if (o1 * o2 > 0) continue;
       double lt1 = 0, lt2 = 0;
       const Tpt m = lljd(E, F, lt1, lt2);
@@ -334,9 +339,9 @@ bool dbxhf(const TWddList& P, TWddList& A, TWddList& B) {
     const LineSide side(E);
     const double oQ = side(P[(k + 2) % n]);
     auto otherSide = [&](std::size_t idx) { return side(P[idx % n]) * oQ < -SideEps; };
-    for (std::size_t i = 1; i + 2 < n; ++i) {
-      const std::size_t j = (k + 1 + i) % n;
-      const TBx F{P[j], P[(j + 1) % n]};
+    std::size_t j = (k + 2) % n, j1 = j + 1 == n ? 0 : j + 1;
+    for (std::size_t i = 1; i + 2 < n; ++i, j = j1, j1 = j1 + 1 == n ? 0 : j1 + 1) {
+      const TBx F{P[j], P[j1]};
       if (!llispx(E, F) || !pinline(F.qd, E) || !pinline(F.zd, E)) continue;
       const double t1 = dtot(F.qd, E), t2 = dtot(F.zd, E);
       if (!((t1 > 0 && t2 > 0) || (t1 < 0 && t2 < 0))) continue;
