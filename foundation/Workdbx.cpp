@@ -67,10 +67,14 @@ void appendRun(const TWddList& P, std::size_t from, std::size_t to, TWddList& ou
 
 // dbxqg and dbxzqg: cut along the line of an edge that meets the rest of the
 // ring exactly once.
-bool lineCut(const TWddList& P, bool forwardRayOnly, TWddList& A, TWddList& B) {
+// Straddled, when given, tells whether any edge had ends on both sides of
+// (or on) another edge's line; when none had, the forward-ray cut finds
+// nothing either.
+bool lineCut(const TWddList& P, bool forwardRayOnly, TWddList& A, TWddList& B, bool* Straddled = nullptr) {
   A.clear();
   B.clear();
   const std::size_t n = P.size();
+  if (Straddled) *Straddled = false;
   if (n < 4) return false;
   for (std::size_t k = 0; k < n; ++k) {
     const TBx E{P[k], P[(k + 1) % n]};
@@ -89,6 +93,7 @@ bool lineCut(const TWddList& P, bool forwardRayOnly, TWddList& A, TWddList& B) {
       const double o1 = o2;
       o2 = side(F.zd);
       if (o1 * o2 > 0) continue;
+      if (Straddled) *Straddled = true;
       double lt1 = 0, lt2 = 0;
       const Tpt m = lljd(E, F, lt1, lt2);
       if (forwardRayOnly && !(lt1 > -SideEps)) continue;
@@ -383,7 +388,10 @@ std::vector<TWddList> SplitRing(TWddList ring) {
     dropRingRepeats(r);
     if (r.size() < 3) continue;
     TWddList A, B;
-    if (dbxqg(r, A, B) || dbxhf(r, A, B) || dbxzqg(r, A, B)) {
+    // A convex ring (most outlines: flattened circles, arcs, rectangles)
+    // straddles no edge line, and then needs no third pass.
+    bool straddled = true;
+    if (lineCut(r, false, A, B, &straddled) || dbxhf(r, A, B) || (straddled && dbxzqg(r, A, B))) {
       pending.push_back(std::move(B));
       pending.push_back(std::move(A));  // A's pieces come first, as with recursion
       continue;
