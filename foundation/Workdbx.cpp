@@ -67,10 +67,14 @@ void appendRun(const TWddList& P, std::size_t from, std::size_t to, TWddList& ou
 
 // dbxqg and dbxzqg: cut along the line of an edge that meets the rest of the
 // ring exactly once.
-bool lineCut(const TWddList& P, bool forwardRayOnly, TWddList& A, TWddList& B) {
+// Straddled, when given, tells whether any edge had ends on both sides of
+// (or on) another edge's line; when none had, the forward-ray cut finds
+// nothing either.
+bool lineCut(const TWddList& P, bool forwardRayOnly, TWddList& A, TWddList& B, bool* Straddled = nullptr) {
   A.clear();
   B.clear();
   const std::size_t n = P.size();
+  if (Straddled) *Straddled = false;
   if (n < 4) return false;
   for (std::size_t k = 0; k < n; ++k) {
     const TBx E{P[k], P[(k + 1) % n]};
@@ -79,11 +83,17 @@ bool lineCut(const TWddList& P, bool forwardRayOnly, TWddList& A, TWddList& B) {
     std::size_t fj = 0;
     Tpt X;
     int firstSign = 0;
-    for (std::size_t i = 1; i + 2 < n && count < 2; ++i) {
-      const std::size_t j = (k + 1 + i) % n;
-      const TBx F{P[j], P[(j + 1) % n]};
-      const double o1 = side(F.qd), o2 = side(F.zd);
+    // Each edge's end is the next one's start: one side value per point, and
+    // the indices wrap by hand (a division per edge pair shows in a profile
+    // of opening a large drawing).
+    std::size_t j = (k + 2) % n, j1 = j + 1 == n ? 0 : j + 1;
+    double o2 = side(P[j]);
+    for (std::size_t i = 1; i + 2 < n && count < 2; ++i, j = j1, j1 = j1 + 1 == n ? 0 : j1 + 1) {
+      const TBx F{P[j], P[j1]};
+      const double o1 = o2;
+      o2 = side(F.zd);
       if (o1 * o2 > 0) continue;
+      if (Straddled) *Straddled = true;
       double lt1 = 0, lt2 = 0;
       const Tpt m = lljd(E, F, lt1, lt2);
       if (forwardRayOnly && !(lt1 > -SideEps)) continue;
@@ -334,9 +344,9 @@ bool dbxhf(const TWddList& P, TWddList& A, TWddList& B) {
     const LineSide side(E);
     const double oQ = side(P[(k + 2) % n]);
     auto otherSide = [&](std::size_t idx) { return side(P[idx % n]) * oQ < -SideEps; };
-    for (std::size_t i = 1; i + 2 < n; ++i) {
-      const std::size_t j = (k + 1 + i) % n;
-      const TBx F{P[j], P[(j + 1) % n]};
+    std::size_t j = (k + 2) % n, j1 = j + 1 == n ? 0 : j + 1;
+    for (std::size_t i = 1; i + 2 < n; ++i, j = j1, j1 = j1 + 1 == n ? 0 : j1 + 1) {
+      const TBx F{P[j], P[j1]};
       if (!llispx(E, F) || !pinline(F.qd, E) || !pinline(F.zd, E)) continue;
       const double t1 = dtot(F.qd, E), t2 = dtot(F.zd, E);
       if (!((t1 > 0 && t2 > 0) || (t1 < 0 && t2 < 0))) continue;
@@ -378,7 +388,10 @@ std::vector<TWddList> SplitRing(TWddList ring) {
     dropRingRepeats(r);
     if (r.size() < 3) continue;
     TWddList A, B;
-    if (dbxqg(r, A, B) || dbxhf(r, A, B) || dbxzqg(r, A, B)) {
+    // A convex ring (most outlines: flattened circles, arcs, rectangles)
+    // straddles no edge line, and then needs no third pass.
+    bool straddled = true;
+    if (lineCut(r, false, A, B, &straddled) || dbxhf(r, A, B) || (straddled && dbxzqg(r, A, B))) {
       pending.push_back(std::move(B));
       pending.push_back(std::move(A));  // A's pieces come first, as with recursion
       continue;

@@ -3,6 +3,7 @@
 // halves-to-even rounding, and the painter only ever sees device pixels.
 
 #include "platform/QtCanvas.h"
+#include "platform/QtTextShapes.h"
 
 #include <QFontMetricsF>
 #include <QPaintEngine>
@@ -458,14 +459,18 @@ struct TQtCanvas::Impl {
 
   // One line of text with its left edge at x and its baseline at y (in the
   // painter's current frame), tabs expanded when tabWidth > 0.
-  double DrawLine(const QFontMetricsF& fm, double x, double y, const QString& line, double tabWidth,
-                  bool draw) {
+  double Advance(const QFontMetricsF& fm, const QFont& font, const QString& text) const {
+    return CachesTextShapes(device) ? TextAdvance(font, text, device) : fm.horizontalAdvance(text);
+  }
+
+  double DrawLine(const QFontMetricsF& fm, const QFont& font, double x, double y, const QString& line,
+                  double tabWidth, bool draw) {
     double pen = 0;
     const QStringList parts = tabWidth > 0 ? line.split(u'\t') : QStringList{line};
     for (qsizetype i = 0; i < parts.size(); ++i) {
       if (i > 0) pen = (std::floor(pen / tabWidth) + 1) * tabWidth;
-      if (draw && !parts[i].isEmpty()) painter->drawText(QPointF(x + pen, y), parts[i]);
-      pen += fm.horizontalAdvance(parts[i]);
+      if (draw && !parts[i].isEmpty()) DrawShapedText(*painter, QPointF(x + pen, y), font, parts[i], device);
+      pen += Advance(fm, font, parts[i]);
     }
     return pen;
   }
@@ -888,7 +893,7 @@ void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
   const QString str = FromUtf8(text);
   const QFont font = d_->CurrentFont();
   const QFontMetricsF fm = d_->Metrics(font);
-  const double width = fm.horizontalAdvance(str);
+  const double width = d_->Advance(fm, font, str);
 
   // The escapement turns the baseline counter-clockwise in a y-down logical
   // frame; carried through the mapping's axis signs to the device. Glyphs
@@ -917,13 +922,14 @@ void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
     p.fillRect(QRectF(left, baseline - fm.ascent(), width, fm.ascent() + fm.descent()),
                ColorRefToQColor(d_->s.bkColor));
   d_->PrepareText(font);
-  p.drawText(QPointF(left, baseline), str);
+  DrawShapedText(p, QPointF(left, baseline), font, str, d_->device);
   p.restore();
 }
 
 TSize TQtCanvas::GetTextExtentPoint(std::string_view text) const {
-  const QFontMetricsF fm = d_->Metrics(d_->CurrentFont());
-  const double w = fm.horizontalAdvance(FromUtf8(text)) / std::abs(d_->ScaleX());
+  const QFont font = d_->CurrentFont();
+  const QFontMetricsF fm = d_->Metrics(font);
+  const double w = d_->Advance(fm, font, FromUtf8(text)) / std::abs(d_->ScaleX());
   const double h = (fm.ascent() + fm.descent()) / std::abs(d_->ScaleY());
   return {std::int32_t(std::lround(w)), std::int32_t(std::lround(h))};
 }
@@ -957,7 +963,7 @@ int TQtCanvas::DrawText(std::string_view text, TRect& rect, unsigned format) {
 
   if (format & DT_CALCRECT) {
     double widest = 0;
-    for (const QString& line : lines) widest = std::max(widest, d_->DrawLine(fm, 0, 0, line, tab, false));
+    for (const QString& line : lines) widest = std::max(widest, d_->DrawLine(fm, font, 0, 0, line, tab, false));
     const std::int32_t wl = std::int32_t(std::lround(widest / std::abs(d_->ScaleX())));
     rect.Right = rect.Left + (d_->ScaleX() < 0 ? -wl : wl);
     rect.Bottom = rect.Top + (d_->ScaleY() < 0 ? -heightLogical : heightLogical);
@@ -976,12 +982,12 @@ int TQtCanvas::DrawText(std::string_view text, TRect& rect, unsigned format) {
   }
   d_->PrepareText(font);
   for (const QString& line : lines) {
-    const double width = d_->DrawLine(fm, 0, 0, line, tab, false);
+    const double width = d_->DrawLine(fm, font, 0, 0, line, tab, false);
     double left = box.left();
     if (format & DT_RIGHT) left = box.right() + 1 - width;
     else if (format & DT_CENTER) left = box.left() + (box.width() - width) / 2;
     if (d_->s.bkMode == OPAQUE) p.fillRect(QRectF(left, top, width, lineHeight), ColorRefToQColor(d_->s.bkColor));
-    d_->DrawLine(fm, left, top + fm.ascent(), line, tab, true);
+    d_->DrawLine(fm, font, left, top + fm.ascent(), line, tab, true);
     top += lineHeight;
   }
   p.restore();
