@@ -251,6 +251,12 @@ void TPrintPageView::ZoomIn(int ClientWidth, int ClientHeight) { ZoomToFit(Clien
 
 // ---- painting
 
+TRect TPrintPageView::SheetRect(int Column, int Row, int PrintWidth, int PrintHeight) const {
+  // Rows are counted from the top, y points up.
+  const int top = (FPageNumY - Row + 1) * PrintHeight;
+  return {(Column - 1) * PrintWidth, top - PrintHeight, Column * PrintWidth, top};
+}
+
 void TPrintPageView::PaintSheet(TCanvas& DC, int Column, int Row, TPoint Corner, int PrintWidth, int PrintHeight,
                                 int Ext, bool Frame) {
   if (!FRoot) return;
@@ -259,10 +265,9 @@ void TPrintPageView::PaintSheet(TCanvas& DC, int Column, int Row, TPoint Corner,
   DC.SetWindowExtEx(2540, -2540);
   DC.SetViewportExtEx(Ext, Ext);
   DC.SetViewportOrgEx(Corner.x, Corner.y);
-  // The sheet's top-left corner in the tiled area, rows counted from the top.
-  const TPoint org{(Column - 1) * PrintWidth, (FPageNumY - Row + 1) * PrintHeight};
-  DC.SetWindowOrgEx(org.x, org.y);
-  const TRect sheet{org.x, org.y - PrintHeight, org.x + PrintWidth, org.y};
+  const TRect sheet = SheetRect(Column, Row, PrintWidth, PrintHeight);
+  // The sheet's top-left corner comes to the printable area's corner.
+  DC.SetWindowOrgEx(sheet.Left, sheet.Bottom);
   {
     TDCSaver clipped(DC);
     DC.IntersectClipRect(sheet.Left, sheet.Top, sheet.Right, sheet.Bottom);

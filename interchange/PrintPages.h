@@ -104,6 +104,10 @@ public:
   // The whole grid in preview pixels.
   TSize GridSize() const { return {FPageNumX * FLPageWidth, FPageNumY * FLPageHeight}; }
 
+  // The part of the tiled area sheet (Column, Row) prints, in logical units
+  // of the printer (the print scale), y up: top-left sheet first.
+  TRect SheetRect(int Column, int Row) const { return SheetRect(Column, Row, FAbsPrintWidth, FAbsPrintHeight); }
+
   // Paints preview sheet (Column, Row), counted from 1, as a white page with
   // its part of the drawing; the canvas's viewport origin is the grid's
   // top-left corner on the device.
@@ -139,6 +143,7 @@ public:
   bool FIsPrinting = false;
 
 private:
+  TRect SheetRect(int Column, int Row, int PrintWidth, int PrintHeight) const;
   void Zoom(double Factor);
   // Paints the drawing's part of sheet (Column, Row) into the printable
   // rectangle whose device corner is Corner; Ext device units per 2540 logical.
