@@ -309,12 +309,17 @@ TEST_F(PrintFiles, APdfAndAnSvgFromTheCommandLineOpenInOtherReaders) {
   EXPECT_GT(texts, 0);
   EXPECT_EQ(images, 0);
   EXPECT_TRUE(xml.contains("80.000"));
+  // The labels and the memo are there as text too.
+  for (const char* label : {"拟建建筑", "1#塔吊", "施工道路", "施工说明："})
+    EXPECT_TRUE(xml.contains(label)) << label;
   EXPECT_TRUE(QSvgRenderer(xml).isValid());
 
   const auto text = Tool("pdftotext", {QString::fromStdString(Path("site.pdf")), "-"});
   if (!text) GTEST_SKIP() << "poppler-utils (pdftotext) are not installed";
   EXPECT_TRUE(text->contains("80.000")) << text->toStdString();
   EXPECT_TRUE(text->contains("120.000")) << text->toStdString();
+  for (const char* label : {"拟建建筑", "1#塔吊", "2#塔吊", "施工道路", "施工说明：", "现场办公室"})
+    EXPECT_TRUE(text->contains(label)) << label;
   // Vector output: no picture stands in for the drawing.
   const auto pictures = Tool("pdfimages", {"-list", QString::fromStdString(Path("site.pdf"))});
   if (pictures) {
