@@ -92,12 +92,11 @@ void TPrintPageView::RefreshPageSize() {
   FPageHeight = FPaper.Height;
   FMMScale = FScreenLogPixels / 25.4 * FSetup.FScale;
   FPrinterLogPixels = FPaper.LogPixelsX / 25.4;
-  auto margin = [this](int Offset, int Mm) { return std::max(Offset, Round(Mm * FPrinterLogPixels)); };
   // The printer reports one offset per axis: the far side takes the same.
-  FPrintLeftOff = margin(FPaper.OffsetX, FSetup.FPageLeftOff);
-  FPrintRightOff = margin(FPaper.OffsetX, FSetup.FPageRightOff);
-  FPrintUpOff = margin(FPaper.OffsetY, FSetup.FPageUpOff);
-  FPrintDownOff = margin(FPaper.OffsetY, FSetup.FPageDownOff);
+  FPrintLeftOff = MarginPixels(FPaper.OffsetX, FSetup.FPageLeftOff);
+  FPrintRightOff = MarginPixels(FPaper.OffsetX, FSetup.FPageRightOff);
+  FPrintUpOff = MarginPixels(FPaper.OffsetY, FSetup.FPageUpOff);
+  FPrintDownOff = MarginPixels(FPaper.OffsetY, FSetup.FPageDownOff);
   FPrintWidth = FPageWidth - FPrintLeftOff - FPrintRightOff;
   FPrintHeight = FPageHeight - FPrintUpOff - FPrintDownOff;
 
@@ -112,6 +111,17 @@ void TPrintPageView::RefreshPageSize() {
   FAbsPrintWidth = Round(d * FPrintWidth);
   FAbsPrintHeight = Round(e * FPrintHeight);
   Zoom(1.0);
+}
+
+int TPrintPageView::MarginPixels(int Offset, int Mm) const {
+  // Bounded: a typed margin of any size is wider than any paper, never an overflow.
+  return std::max(Offset, Round(std::min(Mm * FPrinterLogPixels, 1e8)));
+}
+
+bool TPrintPageView::MarginsFit(int Left, int Right, int Up, int Down) const {
+  if (Left < 0 || Right < 0 || Up < 0 || Down < 0) return false;
+  return FPageWidth - MarginPixels(FPaper.OffsetX, Left) - MarginPixels(FPaper.OffsetX, Right) > 0 &&
+         FPageHeight - MarginPixels(FPaper.OffsetY, Up) - MarginPixels(FPaper.OffsetY, Down) > 0;
 }
 
 // ---- scale

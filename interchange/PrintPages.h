@@ -79,6 +79,9 @@ public:
 
   // Whether the margins leave a printable area on the paper.
   bool Printable() const { return FPrintWidth > 0 && FPrintHeight > 0; }
+  // Whether margins of these millimetres would, each at least the printer's
+  // offset, leave a printable area on the present paper.
+  bool MarginsFit(int Left, int Right, int Up, int Down) const;
   int GetPageCount() const { return FPageNumX * FPageNumY; }
   // Margins as the user sees them, in millimetres: never below the printer's offsets.
   int GetPageLeftOff() const;
@@ -143,6 +146,7 @@ public:
   bool FIsPrinting = false;
 
 private:
+  int MarginPixels(int Offset, int Mm) const;
   TRect SheetRect(int Column, int Row, int PrintWidth, int PrintHeight) const;
   void Zoom(double Factor);
   // Paints the drawing's part of sheet (Column, Row) into the printable

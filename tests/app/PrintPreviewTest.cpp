@@ -163,6 +163,16 @@ TEST_F(PrintPreview, ThePageSetupRefusesAZeroScaleMarginsWiderThanThePaperAndNoP
   v.Left = "150";
   v.Right = "100";
   EXPECT_EQ(RefusePageSetup(v, pages), "页边距超出纸张范围！");
+  // The printer's offset stands in for a smaller margin: 0 + 205 mm leaves
+  // nothing of 210 mm once the left side takes the offset of 5.5 mm.
+  v = good;
+  v.Left = "0";
+  v.Right = "205";
+  EXPECT_EQ(RefusePageSetup(v, pages), "页边距超出纸张范围！");
+  v.Right = "200";
+  EXPECT_EQ(RefusePageSetup(v, pages), "");
+  v.Right = "2147483647";
+  EXPECT_EQ(RefusePageSetup(v, pages), "页边距超出纸张范围！");
   v = good;
   v.Layout = 1;
   v.PagesWide = "0";
