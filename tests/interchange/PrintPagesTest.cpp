@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
@@ -273,40 +275,32 @@ TEST_F(PrintPages, APrinterCanvasTurnsTextTheWayTheScreenShowsIt) {
   EXPECT_TRUE(inkTopRight(DT_RASPRINTER, 450));
 }
 
+// A rectangle as (left, top, right, bottom), to compare in one go.
+std::array<int, 4> Sides(const TRect& R) { return {R.Left, R.Top, R.Right, R.Bottom}; }
+using TSides = std::array<int, 4>;
+
 TEST_F(PrintPages, EachSheetPrintsItsPartOfTheTiledAreaFromTheDrawingsLeftEdge) {
   // The sample's sheet, 840 x 594, at the custom scale 1 on A4: 2 x 1 sheets
-  // of 654 x 1047, drawing at the top left.
+  // of 654 x 1047, the drawing at the top left.
   FRoot.FWidth = 840;
   FRoot.FHeight = 594;
   FView.SetDocument(&FRoot, TPageSetup{});
   ASSERT_EQ(FView.FPageNumX, 2);
   ASSERT_EQ(FView.FPageNumY, 1);
-  EXPECT_DOUBLE_EQ(FRoot.FYd.x, 0);
-  EXPECT_DOUBLE_EQ(FRoot.FYd.y, 1047 - 594);
   TRect drawing;
   FRoot.CalcPositionRect(drawing);
-  EXPECT_EQ(drawing.Left, 0);
-  EXPECT_EQ(drawing.Right, 840);
-  EXPECT_EQ(drawing.Bottom, 1047);
-  const TRect first = FView.SheetRect(1, 1), second = FView.SheetRect(2, 1);
-  EXPECT_EQ(first.Left, 0);
-  EXPECT_EQ(first.Right, 654);
-  EXPECT_EQ(first.Top, 0);
-  EXPECT_EQ(first.Bottom, 1047);
-  EXPECT_EQ(second.Left, 654);
-  EXPECT_EQ(second.Right, 1308);
+  EXPECT_EQ(Sides(drawing), (TSides{0, 1047 - 594, 840, 1047}));
+  EXPECT_EQ(Sides(FView.SheetRect(1, 1)), (TSides{0, 0, 654, 1047}));
+  EXPECT_EQ(Sides(FView.SheetRect(2, 1)), (TSides{654, 0, 1308, 1047}));
 
   // Two rows: the top row holds the drawing's upper part.
   FRoot.FHeight = 1500;
   FView.Recompute();
   ASSERT_EQ(FView.FPageNumY, 2);
-  EXPECT_EQ(FView.SheetRect(1, 1).Top, 1047);
-  EXPECT_EQ(FView.SheetRect(1, 1).Bottom, 2094);
-  EXPECT_EQ(FView.SheetRect(2, 2).Left, 654);
-  EXPECT_EQ(FView.SheetRect(2, 2).Top, 0);
   FRoot.CalcPositionRect(drawing);
-  EXPECT_EQ(drawing.Bottom, 2094);  // top aligned
-  EXPECT_GE(drawing.Top, 0);
+  EXPECT_EQ(Sides(drawing), (TSides{0, 2094 - 1500, 840, 2094}));
+  EXPECT_EQ(Sides(FView.SheetRect(1, 1)), (TSides{0, 1047, 654, 2094}));
+  EXPECT_EQ(Sides(FView.SheetRect(2, 2)), (TSides{654, 0, 1308, 1047}));
 }
 
 TEST_F(PrintPages, ALabelSizedToItsTextPaintsOnAPreviewPageAndKeepsItsSavedSize) {
