@@ -81,9 +81,7 @@ std::string RefusePageSetup(const TSetPageValues& Values, const TPrintPageView& 
   int up = 0, down = 0, right = 0, left = 0;
   if (Millimetres(Values.Up, up) && Millimetres(Values.Down, down) && Millimetres(Values.Right, right) &&
       Millimetres(Values.Left, left)) {
-    if (up < 0 || down < 0 || right < 0 || left < 0 || left + right >= View.GetPageWidth() ||
-        up + down >= View.GetPageHeight())
-      return "页边距超出纸张范围！";
+    if (!View.MarginsFit(left, right, up, down)) return "页边距超出纸张范围！";
   }
   return {};
 }

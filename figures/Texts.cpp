@@ -23,6 +23,17 @@ TInPlaceEditorFactory& EditorFactory() {
 
 int RoundInt(double v) { return ptodp({v, 0}).x; }
 
+// Only the drawing view's paint refreshes a box sized to its text: print,
+// preview and overview fonts are hinted at other sizes, so a box measured
+// there would change the saved drawing, and its invalidation would turn the
+// root back to the drawing view's state in the middle of a printed sheet.
+bool SizesToText(const TCustomFigure& F) {
+  const TCustomFigure* top = &F;
+  while (top->FParent) top = top->FParent;
+  const auto* root = dynamic_cast<const TTxFigureSet*>(top);
+  return !root || root->FViewState == vsDraw;
+}
+
 template <class T>
 std::unique_ptr<TDocItem> CloneOf(const T& F) {
   auto copy = std::make_unique<T>(F.FOwner);
@@ -559,7 +570,7 @@ void TCustomTxLabel::PaintText(TCanvas& Canvas, const std::string& Text) {
   if (FFont->FHeight < 0) FFont->FHeight = -FFont->FHeight;
   // The box stays upright on the sheet, and so does its text.
   TTextScope scope(Canvas, LabelFont(*this, Canvas, *FFont, -GetAbsParentXzjd()), FFont->FColor);
-  if (FAutoSize && !MultiLine()) {
+  if (FAutoSize && !MultiLine() && SizesToText(*this)) {
     const double s = GetScale();
     const double w = TransAbsV(Canvas.GetTextExtentPoint(Text).cx) / s;
     const double h = FFont->FHeight;
@@ -776,7 +787,7 @@ void TCustomXLabel::Paint(TShowPlace& ShowPlace) {
   if (FFont->FHeight < 0) FFont->FHeight = -FFont->FHeight;
   TTextScope scope(cv, LabelFont(*this, cv, *FFont, FXzJd), FFont->FColor);
   const double s = GetScale();
-  if (FAutoSize) {
+  if (FAutoSize && SizesToText(*this)) {
     const double w = TransAbsV(cv.GetTextExtentPoint(FText).cx) / s;
     const double h = FFont->FHeight;
     if (std::isfinite(w) && (w != FWidth || h != FHeight)) {

@@ -92,12 +92,11 @@ void TPrintPageView::RefreshPageSize() {
   FPageHeight = FPaper.Height;
   FMMScale = FScreenLogPixels / 25.4 * FSetup.FScale;
   FPrinterLogPixels = FPaper.LogPixelsX / 25.4;
-  auto margin = [this](int Offset, int Mm) { return std::max(Offset, Round(Mm * FPrinterLogPixels)); };
   // The printer reports one offset per axis: the far side takes the same.
-  FPrintLeftOff = margin(FPaper.OffsetX, FSetup.FPageLeftOff);
-  FPrintRightOff = margin(FPaper.OffsetX, FSetup.FPageRightOff);
-  FPrintUpOff = margin(FPaper.OffsetY, FSetup.FPageUpOff);
-  FPrintDownOff = margin(FPaper.OffsetY, FSetup.FPageDownOff);
+  FPrintLeftOff = MarginPixels(FPaper.OffsetX, FSetup.FPageLeftOff);
+  FPrintRightOff = MarginPixels(FPaper.OffsetX, FSetup.FPageRightOff);
+  FPrintUpOff = MarginPixels(FPaper.OffsetY, FSetup.FPageUpOff);
+  FPrintDownOff = MarginPixels(FPaper.OffsetY, FSetup.FPageDownOff);
   FPrintWidth = FPageWidth - FPrintLeftOff - FPrintRightOff;
   FPrintHeight = FPageHeight - FPrintUpOff - FPrintDownOff;
 
@@ -112,6 +111,17 @@ void TPrintPageView::RefreshPageSize() {
   FAbsPrintWidth = Round(d * FPrintWidth);
   FAbsPrintHeight = Round(e * FPrintHeight);
   Zoom(1.0);
+}
+
+int TPrintPageView::MarginPixels(int Offset, int Mm) const {
+  // Bounded: a typed margin of any size is wider than any paper, never an overflow.
+  return std::max(Offset, Round(std::min(Mm * FPrinterLogPixels, 1e8)));
+}
+
+bool TPrintPageView::MarginsFit(int Left, int Right, int Up, int Down) const {
+  if (Left < 0 || Right < 0 || Up < 0 || Down < 0) return false;
+  return FPageWidth - MarginPixels(FPaper.OffsetX, Left) - MarginPixels(FPaper.OffsetX, Right) > 0 &&
+         FPageHeight - MarginPixels(FPaper.OffsetY, Up) - MarginPixels(FPaper.OffsetY, Down) > 0;
 }
 
 // ---- scale
@@ -251,6 +261,12 @@ void TPrintPageView::ZoomIn(int ClientWidth, int ClientHeight) { ZoomToFit(Clien
 
 // ---- painting
 
+TRect TPrintPageView::SheetRect(int Column, int Row, int PrintWidth, int PrintHeight) const {
+  // Rows are counted from the top, y points up.
+  const int top = (FPageNumY - Row + 1) * PrintHeight;
+  return {(Column - 1) * PrintWidth, top - PrintHeight, Column * PrintWidth, top};
+}
+
 void TPrintPageView::PaintSheet(TCanvas& DC, int Column, int Row, TPoint Corner, int PrintWidth, int PrintHeight,
                                 int Ext, bool Frame) {
   if (!FRoot) return;
@@ -259,10 +275,9 @@ void TPrintPageView::PaintSheet(TCanvas& DC, int Column, int Row, TPoint Corner,
   DC.SetWindowExtEx(2540, -2540);
   DC.SetViewportExtEx(Ext, Ext);
   DC.SetViewportOrgEx(Corner.x, Corner.y);
-  // The sheet's top-left corner in the tiled area, rows counted from the top.
-  const TPoint org{(Column - 1) * PrintWidth, (FPageNumY - Row + 1) * PrintHeight};
-  DC.SetWindowOrgEx(org.x, org.y);
-  const TRect sheet{org.x, org.y - PrintHeight, org.x + PrintWidth, org.y};
+  const TRect sheet = SheetRect(Column, Row, PrintWidth, PrintHeight);
+  // The sheet's top-left corner comes to the printable area's corner.
+  DC.SetWindowOrgEx(sheet.Left, sheet.Bottom);
   {
     TDCSaver clipped(DC);
     DC.IntersectClipRect(sheet.Left, sheet.Top, sheet.Right, sheet.Bottom);

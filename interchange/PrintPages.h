@@ -79,6 +79,9 @@ public:
 
   // Whether the margins leave a printable area on the paper.
   bool Printable() const { return FPrintWidth > 0 && FPrintHeight > 0; }
+  // Whether margins of these millimetres would, each at least the printer's
+  // offset, leave a printable area on the present paper.
+  bool MarginsFit(int Left, int Right, int Up, int Down) const;
   int GetPageCount() const { return FPageNumX * FPageNumY; }
   // Margins as the user sees them, in millimetres: never below the printer's offsets.
   int GetPageLeftOff() const;
@@ -103,6 +106,10 @@ public:
   void ZoomIn(int ClientWidth, int ClientHeight);
   // The whole grid in preview pixels.
   TSize GridSize() const { return {FPageNumX * FLPageWidth, FPageNumY * FLPageHeight}; }
+
+  // The part of the tiled area sheet (Column, Row) prints, in logical units
+  // of the printer (the print scale), y up: top-left sheet first.
+  TRect SheetRect(int Column, int Row) const { return SheetRect(Column, Row, FAbsPrintWidth, FAbsPrintHeight); }
 
   // Paints preview sheet (Column, Row), counted from 1, as a white page with
   // its part of the drawing; the canvas's viewport origin is the grid's
@@ -139,6 +146,8 @@ public:
   bool FIsPrinting = false;
 
 private:
+  int MarginPixels(int Offset, int Mm) const;
+  TRect SheetRect(int Column, int Row, int PrintWidth, int PrintHeight) const;
   void Zoom(double Factor);
   // Paints the drawing's part of sheet (Column, Row) into the printable
   // rectangle whose device corner is Corner; Ext device units per 2540 logical.

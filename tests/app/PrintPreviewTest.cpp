@@ -9,8 +9,11 @@
 #include "app/CommandLine.h"
 #include "app/PageSetup.h"
 #include "app/PrintPreview.h"
+#include "docview/DrawView.h"
+#include "figures/Texts.h"
 #include "foundation/ValueStream.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
@@ -80,6 +83,13 @@ TEST_F(PrintPreview, PreviewingAndPrintingLeaveTheSavedDrawingAlone) {
   doc.FFigures->FHorzPageAlign = 1;  // centring moves the reference point while laid out
   doc.FFigures->FVertPageAlign = 1;
   doc.FLayout = 0;
+  // A label sized to its text, never painted on the screen: printing
+  // measures it with other fonts and must not store what it measured.
+  auto* label = AddFigure<TTxXLabel>();
+  label->FAutoSize = true;
+  label->FText = "拟建建筑";
+  label->SetRefPoint(100, 100);
+  doc.SetModifiedFlag(false);
   const auto before = SavedBytes(doc);
   {
     TPrintPrev prev;
@@ -152,6 +162,16 @@ TEST_F(PrintPreview, ThePageSetupRefusesAZeroScaleMarginsWiderThanThePaperAndNoP
   v = good;
   v.Left = "150";
   v.Right = "100";
+  EXPECT_EQ(RefusePageSetup(v, pages), "页边距超出纸张范围！");
+  // The printer's offset stands in for a smaller margin: 0 + 205 mm leaves
+  // nothing of 210 mm once the left side takes the offset of 5.5 mm.
+  v = good;
+  v.Left = "0";
+  v.Right = "205";
+  EXPECT_EQ(RefusePageSetup(v, pages), "页边距超出纸张范围！");
+  v.Right = "200";
+  EXPECT_EQ(RefusePageSetup(v, pages), "");
+  v.Right = "2147483647";
   EXPECT_EQ(RefusePageSetup(v, pages), "页边距超出纸张范围！");
   v = good;
   v.Layout = 1;
@@ -299,12 +319,17 @@ TEST_F(PrintFiles, APdfAndAnSvgFromTheCommandLineOpenInOtherReaders) {
   EXPECT_GT(texts, 0);
   EXPECT_EQ(images, 0);
   EXPECT_TRUE(xml.contains("80.000"));
+  // The labels and the memo are there as text too.
+  for (const char* label : {"拟建建筑", "1#塔吊", "施工道路", "施工说明："})
+    EXPECT_TRUE(xml.contains(label)) << label;
   EXPECT_TRUE(QSvgRenderer(xml).isValid());
 
   const auto text = Tool("pdftotext", {QString::fromStdString(Path("site.pdf")), "-"});
   if (!text) GTEST_SKIP() << "poppler-utils (pdftotext) are not installed";
   EXPECT_TRUE(text->contains("80.000")) << text->toStdString();
   EXPECT_TRUE(text->contains("120.000")) << text->toStdString();
+  for (const char* label : {"拟建建筑", "1#塔吊", "2#塔吊", "施工道路", "施工说明：", "现场办公室"})
+    EXPECT_TRUE(text->contains(label)) << label;
   // Vector output: no picture stands in for the drawing.
   const auto pictures = Tool("pdfimages", {"-list", QString::fromStdString(Path("site.pdf"))});
   if (pictures) {
@@ -314,6 +339,47 @@ TEST_F(PrintFiles, APdfAndAnSvgFromTheCommandLineOpenInOtherReaders) {
   if (fonts) {
     EXPECT_TRUE(fonts->contains("yes")) << "fonts are embedded: " << fonts->toStdString();
   }
+}
+
+TEST_F(PrintFiles, ThePreviewOfTheSampleShowsTheMemoAndTheLabelsOnTheFirstPage) {
+  TTxProjectFile file;
+  ASSERT_TRUE(ReadDrawingFile(kSample, file).Ok);
+  TFiguresDoc& d = *file.FTxProject->FTxSpaces->Docs(0);
+  // The drawing shown and active behind the preview, as in the program.
+  TDrawView drawing;
+  drawing.SetDocument(&d);
+  drawing.resize(900, 700);
+  drawing.show();
+  drawing.FActive = true;
+  drawing.viewport()->grab();
+  TPrintPrev prev;
+  prev.resize(900, 700);
+  prev.SetDocument(&d);
+  prev.show();
+  QApplication::processEvents();
+  prev.ScrollBox().viewport()->grab();  // a second paint, with the spatial index
+  const QImage image = prev.ScrollBox().viewport()->grab().toImage();
+  const TPrintPageView& pages = prev.PageView();
+  ASSERT_EQ(pages.GetPageCount(), 2);
+  const int left = pages.FLPageXGap + pages.FLPrintLeftOff, top = pages.FLPageYGap + pages.FLPrintUpOff;
+  const int width = pages.FLPrintWidth, height = pages.FLPrintHeight;
+  auto count = [&](int x0, int y0, int x1, int y1, auto&& Is) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += Is(image.pixelColor(x, y));
+    return n;
+  };
+  // The memo (at the sheet's top-left corner) in page 1's top-left fifth.
+  const int memo = count(left, top, left + width / 5, top + height / 10,
+                         [](QColor c) { return c == QColor(255, 255, 224); });
+  EXPECT_GT(memo, 200);
+  // "拟建建筑" in its brown over the building, about a third across the page.
+  const int brown = count(left, top, left + width, top + height / 2, [](QColor c) {
+    return c.red() > c.green() + 40 && c.green() > c.blue() + 20 && c.red() < 200;
+  });
+  EXPECT_GT(brown, 15);
+  prev.ReleaseDocument();
+  drawing.SetDocument(nullptr);
 }
 
 }  // namespace

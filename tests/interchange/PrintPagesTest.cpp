@@ -6,6 +6,7 @@
 
 #include "figures/FigureSet.h"
 #include "figures/LabelFont.h"
+#include "figures/Texts.h"
 #include "foundation/Persistent.h"
 #include "platform/QtCanvas.h"
 #include "../support/QtTestEnvironment.h"
@@ -18,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
@@ -25,7 +28,11 @@ namespace {
 
 class TPrintKindDocument : public TFigureDocument {
 public:
-  void UpdateAllViews(TFigureView*, int, TMyPersistent*) override {}
+  // As the drawing view's item invalidation does: it hands the root back in
+  // the drawing view's state.
+  void UpdateAllViews(TFigureView*, int Hint, TMyPersistent*) override {
+    if (Hint == 1 && Root) Root->FViewState = vsDraw;
+  }
   void SetModifiedFlag(bool Value) override { Modified = Value; }
   double GetDocScale() const override { return 1.0; }
   int GetUndoLimit() const override { return 5; }
@@ -36,6 +43,7 @@ public:
   void FiguresFreeing(const std::vector<TMyPersistent*>&) override {}
   int PrinterLx = 0;
   bool Modified = false;
+  TTxFigureSet* Root = nullptr;
 };
 
 class PrintPages : public ::testing::Test {
@@ -265,6 +273,72 @@ TEST_F(PrintPages, APrinterCanvasTurnsTextTheWayTheScreenShowsIt) {
   };
   EXPECT_TRUE(inkTopRight(DT_RASDISPLAY, -450));
   EXPECT_TRUE(inkTopRight(DT_RASPRINTER, 450));
+}
+
+// A rectangle as (left, top, right, bottom), to compare in one go.
+std::array<int, 4> Sides(const TRect& R) { return {R.Left, R.Top, R.Right, R.Bottom}; }
+using TSides = std::array<int, 4>;
+
+TEST_F(PrintPages, EachSheetPrintsItsPartOfTheTiledAreaFromTheDrawingsLeftEdge) {
+  // The sample's sheet, 840 x 594, at the custom scale 1 on A4: 2 x 1 sheets
+  // of 654 x 1047, the drawing at the top left.
+  FRoot.FWidth = 840;
+  FRoot.FHeight = 594;
+  FView.SetDocument(&FRoot, TPageSetup{});
+  ASSERT_EQ(FView.FPageNumX, 2);
+  ASSERT_EQ(FView.FPageNumY, 1);
+  TRect drawing;
+  FRoot.CalcPositionRect(drawing);
+  EXPECT_EQ(Sides(drawing), (TSides{0, 1047 - 594, 840, 1047}));
+  EXPECT_EQ(Sides(FView.SheetRect(1, 1)), (TSides{0, 0, 654, 1047}));
+  EXPECT_EQ(Sides(FView.SheetRect(2, 1)), (TSides{654, 0, 1308, 1047}));
+
+  // Two rows: the top row holds the drawing's upper part.
+  FRoot.FHeight = 1500;
+  FView.Recompute();
+  ASSERT_EQ(FView.FPageNumY, 2);
+  FRoot.CalcPositionRect(drawing);
+  EXPECT_EQ(Sides(drawing), (TSides{0, 2094 - 1500, 840, 2094}));
+  EXPECT_EQ(Sides(FView.SheetRect(1, 1)), (TSides{0, 1047, 654, 2094}));
+  EXPECT_EQ(Sides(FView.SheetRect(2, 2)), (TSides{654, 0, 1308, 1047}));
+}
+
+TEST_F(PrintPages, ALabelSizedToItsTextPaintsOnAPreviewPageAndKeepsItsSavedSize) {
+  FDoc.Root = &FRoot;
+  FRoot.FShowFrame = false;
+  FRoot.AddLayer("文字=2", nullptr);
+  auto owned = std::make_unique<TTxXLabel>();
+  TTxXLabel& label = *owned;
+  label.FText = "WWWW";
+  label.FAutoSize = true;
+  label.FFont->FHeight = 40;
+  label.FFont->FColor = clBlack;
+  label.FYd = {400, 500};  // stored 100 x 20, as never painted on the screen
+  FRoot.InsertFigure(std::move(owned));
+  FView.SetDocument(&FRoot, TPageSetup{});  // 1000 x 700 on 2 x 1 sheets
+  FView.ZoomToFit(854, 591);                // half size
+  ASSERT_DOUBLE_EQ(FView.FZoom, 0.5);
+
+  QImage image(FView.GridSize().cx, FView.GridSize().cy, QImage::Format_RGB32);
+  image.fill(Qt::gray);
+  {
+    TQtCanvas canvas(&image, DT_RASDISPLAY);
+    FView.DrawPage(canvas, 1, 1);
+  }
+  // The label's box on the first page: local (400, 500) is preview pixel
+  // 200 from the printable area's left and half of (700 - 500 - 20) from its
+  // top, the drawing being at the top of the sheet.
+  const int left = FView.FLPageXGap + FView.FLPrintLeftOff, top = FView.FLPageYGap + FView.FLPrintUpOff;
+  const int x0 = left + 200, y0 = top + (700 - 500 - 20) / 2;
+  int ink = 0;
+  for (int y = y0 - 4; y < y0 + 30; ++y)
+    for (int x = x0 - 4; x < x0 + 80; ++x) ink += qGray(image.pixel(x, y)) < 100;
+  EXPECT_GT(ink, 40) << "the label's text on the page";
+  // Measured at the preview's font, the box is not the drawing's.
+  EXPECT_DOUBLE_EQ(label.FWidth, 100);
+  EXPECT_DOUBLE_EQ(label.FHeight, 20);
+  EXPECT_DOUBLE_EQ(label.FYd.y, 500);
+  EXPECT_EQ(FRoot.FViewState, vsPrint);
 }
 
 }  // namespace
