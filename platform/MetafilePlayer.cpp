@@ -47,9 +47,12 @@ std::optional<std::span<const U_RECTL>> RegionRects(const char* Rec, std::size_t
 
 // Part of a source bitmap, transparent where the mask (from MaskAt) has
 // 0 bits; without a mask, opaque.
-QImage Masked(const QImage& Src, QRect Part, const QImage* Mask, QPoint MaskAt) {
-  Part = Part.normalized() & Src.rect();
+QImage Masked(const QImage& Src, const U_POINTL& At, const U_POINTL& Size, const QImage* Mask, const U_POINTL& MaskFrom) {
+  // In doubles: the file's corners may add up past an int.
+  const QRect Part = (QRectF(At.x, At.y, Size.x, Size.y).normalized() & QRectF(Src.rect())).toAlignedRect();
   if (Part.isEmpty()) return {};
+  const auto near = [](std::int32_t v) { return int(std::clamp<std::int32_t>(v, -(1 << 24), 1 << 24)); };
+  const QPoint MaskAt(near(MaskFrom.x), near(MaskFrom.y));
   QImage out = Src.copy(Part).convertToFormat(QImage::Format_ARGB32);
   if (!Mask || Mask->isNull()) return out;
   for (int y = 0; y < out.height(); ++y) {
@@ -255,18 +258,18 @@ bool PlayEmfRecord(TPlayer& P, const char* Rec, std::uint32_t Size, bool& End) {
     case U_EMR_RECTANGLE: case U_EMR_ELLIPSE: {
       // Boxes are inclusive in the file; the canvas's exclude their far edges.
       const U_RECTL& b = As<U_EMRRECTANGLE>(Rec)->rclBox;
-      P.Box(type == U_EMR_RECTANGLE ? 0 : 1, b.left, b.top, b.right + 1, b.bottom + 1);
+      P.Box(type == U_EMR_RECTANGLE ? 0 : 1, b.left, b.top, b.right + 1.0, b.bottom + 1.0);
       return true;
     }
     case U_EMR_ROUNDRECT: {
       const auto* r = As<U_EMRROUNDRECT>(Rec);
-      P.Box(2, r->rclBox.left, r->rclBox.top, r->rclBox.right + 1, r->rclBox.bottom + 1, r->szlCorner.cx, r->szlCorner.cy);
+      P.Box(2, r->rclBox.left, r->rclBox.top, r->rclBox.right + 1.0, r->rclBox.bottom + 1.0, r->szlCorner.cx, r->szlCorner.cy);
       return true;
     }
     case U_EMR_ARC: case U_EMR_CHORD: case U_EMR_PIE: case U_EMR_ARCTO: {
       const auto* r = As<U_EMRARC>(Rec);
       const U_RECTL& b = r->rclBox;
-      P.ArcShape(type == U_EMR_CHORD ? 1 : type == U_EMR_PIE ? 2 : 0, b.left, b.top, b.right + 1, b.bottom + 1,
+      P.ArcShape(type == U_EMR_CHORD ? 1 : type == U_EMR_PIE ? 2 : 0, b.left, b.top, b.right + 1.0, b.bottom + 1.0,
                  QPointF(r->ptlStart.x, r->ptlStart.y), QPointF(r->ptlEnd.x, r->ptlEnd.y));
       return true;
     }
@@ -342,8 +345,7 @@ bool PlayEmfRecord(TPlayer& P, const char* Rec, std::uint32_t Size, bool& End) {
       const std::uint8_t fore = std::uint8_t(r->dwRop >> 16), back = std::uint8_t(r->dwRop >> 24);
       if (!mask.isNull() && fore == 0xCC && back == 0xAA && !src.isNull()) {
         const QPointF d(r->Dest.x, r->Dest.y);
-        P.DrawImage(Masked(src, QRect(r->Src.x, r->Src.y, r->cDest.x, r->cDest.y), &mask, QPoint(r->Mask.x, r->Mask.y)),
-                    d, d + QPointF(r->cDest.x, 0), d + QPointF(0, r->cDest.y));
+        P.DrawImage(Masked(src, r->Src, r->cDest, &mask, r->Mask), d, d + QPointF(r->cDest.x, 0), d + QPointF(0, r->cDest.y));
         return true;
       }
       if (r->cbBitsSrc && src.isNull()) return true;
@@ -356,8 +358,7 @@ bool PlayEmfRecord(TPlayer& P, const char* Rec, std::uint32_t Size, bool& End) {
       const QImage src = EmfDib(Rec, Size, r->offBmiSrc, r->cbBmiSrc, r->offBitsSrc, r->cbBitsSrc);
       if (src.isNull()) return true;
       const QImage mask = EmfDib(Rec, Size, r->offBmiMask, r->cbBmiMask, r->offBitsMask, r->cbBitsMask);
-      const QImage part = Masked(src, QRect(r->Src.x, r->Src.y, r->cSrc.x, r->cSrc.y), mask.isNull() ? nullptr : &mask,
-                                 QPoint(r->Mask.x, r->Mask.y));
+      const QImage part = Masked(src, r->Src, r->cSrc, mask.isNull() ? nullptr : &mask, r->Mask);
       const U_POINTL* q = r->aptlDst;
       P.DrawImage(part, QPointF(q[0].x, q[0].y), QPointF(q[1].x, q[1].y), QPointF(q[2].x, q[2].y));
       return true;

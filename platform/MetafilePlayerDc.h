@@ -57,6 +57,7 @@ inline std::string AnsiText(const char* s, std::size_t n, std::uint8_t charSet) 
   return QString::fromLatin1(s, qsizetype(n)).toStdString();
 }
 inline std::string Utf16Text(const char* s, std::size_t n) {
+  if (n == 0) return {};
   std::vector<char16_t> u(n);
   std::memcpy(u.data(), s, n * 2);
   while (!u.empty() && u.back() == 0) u.pop_back();
@@ -270,11 +271,11 @@ class TPlayer {
     if (!FObjectsDirty) return;
     FObjectsDirty = false;
     TLogPen pen = S.Pen;
-    if (pen.Width > 0) pen.Width = std::max<std::int32_t>(1, std::int32_t(std::lround(pen.Width * ScaleX() * kSub)));
+    if (pen.Width > 0) pen.Width = std::int32_t(std::clamp(std::round(pen.Width * ScaleX() * kSub), 1.0, 1e6));
     FCanvas.SelectPen(pen);
     TLogFont font = S.Font;
     const double h = font.Height ? font.Height : -12;
-    font.Height = std::int32_t(std::lround(h * ScaleY() * kSub));
+    font.Height = std::int32_t(std::clamp(std::round(h * ScaleY() * kSub), -1e6, 1e6));
     if (font.Height == 0) font.Height = -1;
     // The escapement is a direction in logical space; on the device it turns
     // with the mapping's rotation and flips.
@@ -412,8 +413,7 @@ class TPlayer {
   void OffsetClip(double Dx, double Dy) {
     if (!S.Clip) return;
     const QPointF d = Dev(Dx, Dy) - Dev(0, 0);
-    S.Clip->translate(int(std::clamp(std::lround(d.x()), -100000L, 100000L)),
-                      int(std::clamp(std::lround(d.y()), -100000L, 100000L)));
+    S.Clip->translate(int(std::round(std::clamp(d.x(), -1e5, 1e5))), int(std::round(std::clamp(d.y(), -1e5, 1e5))));
     ApplyClip();
   }
   void ClipPath(int Mode) {
@@ -546,7 +546,7 @@ class TPlayer {
       const double len = QLineF(Dev(p0.x(), p0.y()), Dev(p1.x(), p1.y())).length() +
                          QLineF(Dev(p1.x(), p1.y()), Dev(p2.x(), p2.y())).length() +
                          QLineF(Dev(p2.x(), p2.y()), Dev(p3.x(), p3.y())).length();
-      const int steps = std::clamp(int(len / 3), 2, 64);
+      const int steps = std::isfinite(len) ? int(std::clamp(len / 3, 2.0, 64.0)) : 64;
       for (int k = 1; k <= steps; ++k) {
         const double t = double(k) / steps, u = 1 - t;
         out.push_back(p0 * (u * u * u) + p1 * (3 * u * u * t) + p2 * (3 * u * t * t) + p3 * (t * t * t));
@@ -683,9 +683,22 @@ class TPlayer {
       FCanvas.PatBlt(a.x, a.y, b.x - a.x, b.y - a.y, Rop);
       return;
     }
+    // The source is cut to the bitmap, and the destination with it: a source
+    // rectangle reaching past the bitmap would be copied out whole.
+    if (sw == 0 || sh == 0 || !std::isfinite(sx + sy + sw + sh)) return;
+    auto cut = [](double& s, double& n, double& d, double& dn, double Extent) {
+      const double lo = std::clamp(std::min(s, s + n), 0.0, Extent), hi = std::clamp(std::max(s, s + n), 0.0, Extent);
+      if (hi <= lo) return false;
+      const double s2 = n > 0 ? lo : hi, n2 = n > 0 ? hi - lo : lo - hi;
+      const double d2 = d + (s2 - s) * dn / n, e2 = d + (s2 + n2 - s) * dn / n;
+      s = s2, n = n2, d = d2, dn = e2 - d2;
+      return true;
+    };
+    if (!cut(sx, sw, x, w, Image.width()) || !cut(sy, sh, y, h, Image.height())) return;
+    const TPoint c = Unit(x, y), e = Unit(x + w, y + h);
     const TBitmap bmp = ToBitmap(Image);
-    FCanvas.StretchBlt(a.x, a.y, b.x - a.x, b.y - a.y, bmp, std::int32_t(sx), std::int32_t(sy), std::int32_t(sw),
-                       std::int32_t(sh), Rop);
+    FCanvas.StretchBlt(c.x, c.y, e.x - c.x, e.y - c.y, bmp, std::int32_t(std::lround(sx)), std::int32_t(std::lround(sy)),
+                       std::int32_t(std::lround(sw)), std::int32_t(std::lround(sh)), Rop);
   }
 
   // An image (with its alpha) onto the parallelogram whose corners

@@ -310,22 +310,46 @@ TEST(MetafilePlayback, EveryCutOfAFilePaintsWhatItCanAndNeverCrashes) {
   }
 }
 
+namespace {
+// A metafile of the test data played whole into 100 x 100 pixels.
+QImage PlayTestFile(const char* Name) {
+  std::ifstream in(std::string(PLANDECK_TEST_DATA "/metafiles/") + Name, std::ios::binary);
+  const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_GT(b.size(), 100u) << Name;
+  TMetafilePlayback r;
+  const QImage img = Play(b, 100, 100, &r);
+  EXPECT_TRUE(r.Complete) << Name;
+  return img;
+}
+}  // namespace
+
 TEST(MetafilePlayback, AnotherWritersFilesPlayBackToTheirDrawing) {
   // inkscape-shapes.svg converted by Inkscape 1.2 ("inkscape shapes.svg
   // --export-type=emf" and "=wmf"): a red box, a blue disc, a green curve.
   for (const char* name : {"inkscape-shapes.emf", "inkscape-shapes.wmf"}) {
-    std::ifstream in(std::string(PLANDECK_TEST_DATA "/metafiles/") + name, std::ios::binary);
-    const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_GT(b.size(), 100u) << name;
-    TMetafilePlayback r;
-    const QImage img = Play(b, 100, 100, &r);
-    EXPECT_TRUE(r.Complete) << name;
+    const QImage img = PlayTestFile(name);
     EXPECT_EQ(At(img, 30, 25), kRed) << name;
     EXPECT_EQ(At(img, 70, 70), kBlue) << name;
     EXPECT_EQ(At(img, 30, 82), 0x00FF00u) << name << ": inside the curve";
     EXPECT_EQ(At(img, 30, 62), kWhite) << name << ": above the curve";
     EXPECT_EQ(At(img, 90, 10), kWhite) << name;
     EXPECT_EQ(At(img, 55, 25), kWhite) << name;
+  }
+}
+
+TEST(MetafilePlayback, AnotherWritersClipPathKeepsItsFillToTheCircle) {
+  // inkscape-clip.svg converted the same way: a red square clipped to a
+  // circle of radius 30 round the middle (a SELECTCLIPPATH of Béziers in the
+  // EMF), a small blue square in the corner. Its WMF writer drops the clip,
+  // so the WMF holds the whole square.
+  for (const char* name : {"inkscape-clip.emf", "inkscape-clip.wmf"}) {
+    const bool clipped = std::string(name).ends_with(".emf");
+    const QImage img = PlayTestFile(name);
+    EXPECT_EQ(At(img, 50, 50), kRed) << name;
+    EXPECT_EQ(At(img, 50, 75), kRed) << name;
+    EXPECT_EQ(At(img, 10, 10), kBlue) << name;
+    EXPECT_EQ(At(img, 50, 15), clipped ? kWhite : kRed) << name << ": outside the circle";
+    EXPECT_EQ(At(img, 85, 85), clipped ? kWhite : kRed) << name << ": outside the circle";
   }
 }
 
@@ -345,6 +369,20 @@ TEST(EmfPlayback, StretchDIBitsStretchesItsBitmapIntoTheDestination) {
   EXPECT_EQ(At(img, 52, 12), kBlue);
   EXPECT_EQ(At(img, 87, 47), kBlue);
   EXPECT_EQ(At(img, 50, 55), kWhite);
+
+  // A source of 4 x 2 from the 2 x 1 bitmap: the bitmap's part lands in
+  // the matching part of the destination (its left half, lower half), and
+  // the rest of the source rectangle is not copied out at all.
+  Bytes past = EmfHeader();
+  Emr(past, 81, {0, 0, 99, 99, 10, 10, 0, 0, 4, 2, 80, 40, 120, 8, 0, 0xCC0020, 80, 40,
+                 40, 2, 1, 1 | (24 << 16), 0, 8, 0, 0, 0, 0, 0xFFFF0000, 0});
+  EmfEnd(past);
+  const QImage part = Play(past, 100, 100, &r);
+  EXPECT_TRUE(r.Complete);
+  EXPECT_EQ(At(part, 20, 40), kRed);
+  EXPECT_EQ(At(part, 40, 40), kBlue);
+  EXPECT_EQ(At(part, 20, 20), kWhite);
+  EXPECT_EQ(At(part, 60, 40), kWhite);
 }
 
 namespace {
