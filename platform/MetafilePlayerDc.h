@@ -48,7 +48,9 @@ inline std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p
 
 inline COLORREF Color(const U_COLORREF& c) { return RGB(c.Red, c.Green, c.Blue); }
 
-inline std::int32_t ToUnits(double v) { return std::int32_t(std::clamp(std::round(v * kSub), -1e9, 1e9)); }
+inline std::int32_t ToUnits(double v) {
+  return std::isfinite(v) ? std::int32_t(std::clamp(std::round(v * kSub), -1e9, 1e9)) : 0;
+}
 
 // Text in a font's code page: GBK for the Chinese (and the default) sets,
 // Latin-1 for the rest.
@@ -255,6 +257,9 @@ class TPlayer {
   }
   void MappingChanged() {
     FA = S.World * Page() * FFrame;
+    // Extents scaled again and again can overflow to infinity; such a
+    // mapping draws nothing sensible, so the frame's own stands in.
+    if (!std::isfinite(FA.m11() + FA.m12() + FA.m21() + FA.m22() + FA.dx() + FA.dy())) FA = FFrame;
     FAligned = std::abs(FA.m12()) < 1e-12 && std::abs(FA.m21()) < 1e-12;
     FObjectsDirty = true;
   }
@@ -416,7 +421,9 @@ class TPlayer {
     S.Clip->translate(int(std::round(std::clamp(d.x(), -1e5, 1e5))), int(std::round(std::clamp(d.y(), -1e5, 1e5))));
     ApplyClip();
   }
+  // Without a path GDI fails the call and the clip stays.
   void ClipPath(int Mode) {
+    if (FPath.isEmpty()) return;
     const QRegion r = PathRegion(FPath);
     ClearPath();
     Clip(r, Mode);
@@ -658,12 +665,12 @@ class TPlayer {
   bool NaturalSpacing(const TSpacing& Spacing) const {
     const QPointF u = Baseline();
     const double perUnit = QLineF(Dev(0, 0), Dev(u.x(), u.y())).length();
-    std::string prefix;
-    double at = 0;
+    // Very long runs are drawn whole rather than glyph by glyph.
+    if (Spacing.size() > 4096) return true;
+    double at = 0, natural = 0;
     for (const auto& c : Spacing) {
-      prefix += c.first;
       at += c.second;
-      const double natural = FCanvas.GetTextExtentPoint(prefix).cx / kSub;
+      natural += FCanvas.GetTextExtentPoint(c.first).cx / kSub;
       if (std::abs(natural - at * perUnit) > 0.5 + 0.02 * std::abs(natural)) return false;
     }
     return true;

@@ -208,6 +208,11 @@ bool PlayWmfRecord(TPlayer& P, const char* Rec, std::size_t Size, bool& End) {
     case U_WMR_TEXTOUT: {
       std::int16_t len = 0;
       const char* s = nullptr;
+      // libUEMF reads the position after the string without checking it
+      // lies in the record: the length must leave room for it.
+      if (Size < 8 || std::int16_t(Le16(reinterpret_cast<const std::uint8_t*>(Rec) + 6)) < 0 ||
+          8 + (std::size_t(Le16(reinterpret_cast<const std::uint8_t*>(Rec) + 6)) + 1) / 2 * 2 + 4 > Size)
+        return false;
       if (!U_WMRTEXTOUT_get(Rec, &a, &len, &s) || !s || len < 0 || s > limit || limit - s < len) return false;
       P.Text(a.x, a.y, AnsiText(s, std::size_t(len), P.S.Font.CharSet), std::nullopt);
       return true;
@@ -217,6 +222,9 @@ bool PlayWmfRecord(TPlayer& P, const char* Rec, std::size_t Size, bool& End) {
       std::uint16_t opts = 0;
       const char* s = nullptr;
       const std::int16_t* dx = nullptr;
+      // The same for the optional rectangle before the string.
+      if (Size < 14 || ((Le16(reinterpret_cast<const std::uint8_t*>(Rec) + 12) & (U_ETO_OPAQUE | U_ETO_CLIPPED)) && Size < 22))
+        return false;
       if (!U_WMREXTTEXTOUT_get(Rec, &a, &len, &opts, &s, &dx, &rc) || !s || len < 0 || s > limit || limit - s < len)
         return false;
       std::optional<QRectF> opaque;

@@ -474,6 +474,16 @@ TEST(EmfPlayback, RegionAndPathClipsKeepToTheirAreaAndComeBackWithRestore) {
   EXPECT_EQ(At(img, 90, 90), kWhite) << "outside the triangle either way";
   EXPECT_EQ(At(img, 70, 45), kWhite);
 
+  // SELECTCLIPPATH with no path fails in GDI: the clip before it stays.
+  Bytes none = EmfRedBrushNoPen();
+  Emr(none, 30, {0, 0, 50, 100});
+  Emr(none, 67, {5});
+  Emr(none, 43, {10, 10, 89, 89});
+  EmfEnd(none);
+  img = Play(none, 100, 100, &r);
+  EXPECT_EQ(At(img, 20, 50), kRed);
+  EXPECT_EQ(At(img, 70, 50), kWhite);
+
   // Region data claiming more rectangles than it holds ends the playback.
   Bytes bad = EmfRedBrushNoPen();
   Bytes rgn = ClipRegion(5, {{0, 0, 30, 100}});
