@@ -1122,11 +1122,11 @@ void TMetafileCanvas::PatBlt(std::int32_t x, std::int32_t y, std::int32_t w, std
 void TMetafileCanvas::FillRgn(const TRegion& rgn, const TLogBrush& brush) {
   if (rgn.IsEmpty()) return;
   if (d_->Emf()) {
-    std::uint32_t ih = d_->BrushHandle(brush);
+    const std::uint32_t ih = d_->BrushHandle(brush);
     PU_RGNDATA rd = d_->RegionData(rgn);
     TRect box;
     GetRgnBox(rgn, box);
-    d_->Put(fillrgn_set(&ih, d_->eht, RL(box.Left, box.Top, box.Right - 1, box.Bottom - 1), rd));
+    d_->Put(U_EMRFILLRGN_set(RL(box.Left, box.Top, box.Right - 1, box.Bottom - 1), ih, rd));
     free(rd);
   } else {
     d_->WithBrush(brush, [&] { d_->WmfPatRects(rgn, PATCOPY); });
@@ -1149,11 +1149,11 @@ void TMetafileCanvas::FrameRgn(const TRegion& rgn, const TLogBrush& brush, std::
   w = std::max(w, 1);
   h = std::max(h, 1);
   if (d_->Emf()) {
-    std::uint32_t ih = d_->BrushHandle(brush);
+    const std::uint32_t ih = d_->BrushHandle(brush);
     PU_RGNDATA rd = d_->RegionData(rgn);
     TRect box;
     GetRgnBox(rgn, box);
-    d_->Put(framergn_set(&ih, d_->eht, RL(box.Left, box.Top, box.Right - 1, box.Bottom - 1), sizel_set(w, h), rd));
+    d_->Put(U_EMRFRAMERGN_set(RL(box.Left, box.Top, box.Right - 1, box.Bottom - 1), ih, sizel_set(w, h), rd));
     free(rd);
     return;
   }
