@@ -276,6 +276,9 @@ void MetafileSize(const std::vector<std::uint8_t>& b, int& W, int& H) {
       W = int(std::abs(int(r) - int(l)) * 96 / inch);
       H = int(std::abs(int(bt) - int(t)) * 96 / inch);
     }
+    // The size picks the bitmap a saved copy is drawn into: no more than a
+    // decoded picture may hold.
+    if (std::int64_t(W) * H > kMaxPixels) W = H = 0;
     at = 22;
   }
   if (b.size() < at + 18 || (Le16(b, at) != 1 && Le16(b, at) != 2) || Le16(b, at + 2) != 9)
@@ -289,6 +292,7 @@ void MetafileSize(const std::vector<std::uint8_t>& b, int& W, int& H) {
     if (function == 0x020C && pos + 10 <= b.size()) {  // META_SETWINDOWEXT: height, width
       H = std::abs(std::int16_t(Le16(b, pos + 6)));
       W = std::abs(std::int16_t(Le16(b, pos + 8)));
+      if (std::int64_t(W) * H > kMaxPixels) W = H = 0;
       return;
     }
     if (words < 3 || function == 0) return;

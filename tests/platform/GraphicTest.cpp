@@ -179,6 +179,12 @@ TEST(GraphicDecoding, MetafileSizeComesFromItsHeader) {
   const TGraphic w(TGraphicKind::Metafile, wmf);
   EXPECT_EQ(w.Width(), 48);
   EXPECT_EQ(w.Height(), 24);
+  // One unit per inch over 0..30000 would be 2.9 million pixels a side: the
+  // header may not size a bitmap beyond what a decoded picture may hold.
+  wmf[10] = 0x30, wmf[11] = 0x75, wmf[12] = 0x30, wmf[13] = 0x75, wmf[14] = 1, wmf[15] = 0;
+  const TGraphic huge(TGraphicKind::Metafile, wmf);
+  EXPECT_EQ(huge.Width(), 0);
+  EXPECT_EQ(huge.Image().Width(), 1);
 }
 
 // The same 10 x 5 metafile painting a red top half and a blue bottom half
