@@ -269,6 +269,13 @@ bool PlayEmfRecord(TPlayer& P, const char* Rec, std::uint32_t Size, bool& End) {
     case U_EMR_ARC: case U_EMR_CHORD: case U_EMR_PIE: case U_EMR_ARCTO: {
       const auto* r = As<U_EMRARC>(Rec);
       const U_RECTL& b = r->rclBox;
+      if (type == U_EMR_ARCTO) {
+        // A line from the current position to the arc's start, then the arc;
+        // the current position ends at the arc's end.
+        P.PolyTo(P.ArcPoints(0, b.left, b.top, b.right + 1.0, b.bottom + 1.0, QPointF(r->ptlStart.x, r->ptlStart.y),
+                             QPointF(r->ptlEnd.x, r->ptlEnd.y)));
+        return true;
+      }
       P.ArcShape(type == U_EMR_CHORD ? 1 : type == U_EMR_PIE ? 2 : 0, b.left, b.top, b.right + 1.0, b.bottom + 1.0,
                  QPointF(r->ptlStart.x, r->ptlStart.y), QPointF(r->ptlEnd.x, r->ptlEnd.y));
       return true;

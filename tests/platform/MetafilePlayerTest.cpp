@@ -562,6 +562,17 @@ TEST(EmfPlayback, PolyDrawMovesDrawsLinesAndBeziersAndClosesFigures) {
   EXPECT_EQ(At(cut, 70, 70), kWhite);
 }
 
+TEST(EmfPlayback, ArcToDrawsALineToTheArcAndMovesTheCurrentPositionToItsEnd) {
+  Bytes b = EmfHeader();
+  Emr(b, 27, {10, 50});                          // MOVETOEX
+  Emr(b, 55, {50, 30, 90, 70, 50, 50, 90, 50});  // ARCTO: the circle from its left to its right
+  Emr(b, 54, {90, 90});                          // LINETO from the arc's end
+  EmfEnd(b);
+  const QImage img = Play(b);
+  EXPECT_GT(Dark(img, QRect(20, 49, 20, 3)), 15) << "the line to the arc's start";
+  EXPECT_GT(Dark(img, QRect(88, 60, 4, 20)), 15) << "the next line starts at the arc's end";
+}
+
 TEST(EmfPlayback, MaskBltPaintsWhereTheMaskIsSetAndPlgBltFillsTheParallelogram) {
   Bytes b = EmfHeader();
   const float twenty = 20.0f, zero = 0.0f;
