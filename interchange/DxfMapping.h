@@ -32,6 +32,8 @@ struct TDxfReadResult {
   std::string Encoding;
   // The notes for the user, one line each (Chinese).
   std::vector<std::string> Notes() const;
+  // For an incomplete read: where the file went wrong, for the user (Chinese).
+  std::string ErrorNote() const;
 };
 
 // Replaces the root's layers and figures with the file's content. A failure
