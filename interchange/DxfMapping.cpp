@@ -40,8 +40,9 @@ struct TXform {
 // are given in world coordinates and keep them.
 TXform Ocs(const DXF_Entity& E) {
   TXform m;
+  if (!E.has_axis) return m;
   const TDxfKind k = E.Kind();
-  if (!E.has_axis || k == TDxfKind::Line || k == TDxfKind::Point || k == TDxfKind::Face3D ||
+  if (k == TDxfKind::Line || k == TDxfKind::Point || k == TDxfKind::Face3D ||
       k == TDxfKind::PolygonMesh || k == TDxfKind::PolyfaceMesh)
     return m;
   double nx = E.OCS_axis.x, ny = E.OCS_axis.y, nz = E.OCS_axis.z;
@@ -77,7 +78,7 @@ public:
   std::unique_ptr<TCustomFigure> Load(const DXF_Entity& E, const TXform& X, int ByBlock, TBox& Box) {
     if (++FCount > kMaxFigures) throw DXF_Read_Error("The blocks' inserts make more than " + std::to_string(kMaxFigures) + " figures", 0);
     std::unique_ptr<TCustomFigure> f;
-    const TXform x = X.After(Ocs(E));
+    const TXform x = E.has_axis ? X.After(Ocs(E)) : X;
     switch (E.Kind()) {
       case TDxfKind::Line: f = LoadLine(static_cast<const Line_&>(E), x, Box); break;
       case TDxfKind::Circle: f = LoadCircle(static_cast<const Circle_&>(E), x, Box); break;
@@ -270,13 +271,20 @@ public:
     return blockFig;
   }
 
-  // Every entity of one DXF layer into List, kind by kind.
-  void LoadLayerFigures(const DXF_Layer& Layer, TTxCollectFigure& List, TBox& Box) {
+  // Every entity of one DXF layer into List, kind by kind. Each entity is
+  // freed once it is a figure: the figure's blocks then take its place in
+  // the heap, and no large free at the end has to sort them all.
+  void LoadLayerFigures(DXF_Layer& Layer, TTxCollectFigure& List, TBox& Box) {
     std::vector<std::unique_ptr<TCustomFigure>> figures;
+    figures.reserve(Layer.entity_count());
     const TXform id;
-    for (const auto& entities : Layer.entity_lists)
-      for (const auto& e : entities)
+    for (auto& entities : Layer.entity_lists) {
+      for (auto& e : entities) {
         if (auto f = Load(*e, id, 7, Box)) figures.push_back(std::move(f));
+        e.reset();
+      }
+      std::vector<std::unique_ptr<DXF_Entity>>().swap(entities);
+    }
     for (auto it = figures.rbegin(); it != figures.rend(); ++it) List.Add(std::move(*it));
   }
 

@@ -41,7 +41,7 @@ struct TDxfReadResult {
 TDxfReadResult ReadFromDxfFile(TTxFigureSet& Root, const std::string& FileName, const TDxfProgress& Progress = {});
 // The same from DXF text (tests, the benchmark).
 TDxfReadResult ReadFromDxfText(TTxFigureSet& Root, std::string_view Text);
-// The mapping alone, over a reader that has read.
+// The mapping alone, over a reader that has read; it uses up the layers' entities.
 void LoadDxf(TTxFigureSet& Root, DXF_Reader& Reader, TDxfReadResult& Result);
 
 // What cannot be written to DXF: the kinds of figure (Chinese) with counts.
