@@ -245,8 +245,9 @@ bool TDef_Tx::LoadFromDxfFile(const std::string& AName) {
   IsNew = !result.Complete;
   // The drawing is shown before the messages about it.
   ShowFirstDocument();
-  doc.SetModifiedFlag(false);
+  // Fitting the view sets the root's zoom, which is no change to the drawing.
   pi_ZoomExtentsClick();
+  doc.SetModifiedFlag(false);
   std::string notes;
   for (const std::string& n : result.Notes()) notes += "\n" + n;
   if (!result.Complete) {
