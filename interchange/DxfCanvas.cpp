@@ -255,7 +255,10 @@ void TDxfCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) 
   if (text.empty()) return;
   const TLogFont& f = GetFont();
   const TTextMetric m = GetTextMetrics();
-  const double angle = f.Escapement / 10.0 * kPi / 180;
+  // The escapement turns the baseline counter-clockwise in a y-down frame
+  // (as the painting canvas takes it): in this y-up logical frame the text
+  // runs at minus that angle.
+  const double angle = -f.Escapement / 10.0 * kPi / 180;
   const double em = f.Height < 0 ? -f.Height : std::max(1, m.tmHeight - m.tmInternalLeading);
   // DXF places a text by its baseline; GDI by the top unless told otherwise.
   // A text hung from its top stands one font size lower, where a label's box

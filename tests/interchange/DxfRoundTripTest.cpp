@@ -117,10 +117,25 @@ TEST(DxfRoundTrip, TextsOfBoxesMemosAndTextLinesAreWritten) {
   line->FText = "Z";
   Chain(*line, {{0, 200}, {400, 200}});
   root.InsertFigure(std::move(line));
+  // A label wrapped in its own box goes as painted, turned as it shows.
+  auto boxed = std::make_unique<TTxXLabel>();
+  boxed->FText = "斜";
+  boxed->FAutoSize = false;
+  boxed->FXzJd = 30;
+  boxed->FYd = {0, 300};
+  root.InsertFigure(std::move(boxed));
   DXF_Reader back;
   ASSERT_TRUE(back.read_text(Written(root))) << back.error();
   std::multiset<std::string> texts;
-  for (const Text_* t : All<Text_>(back)) texts.insert(t->textstr);
+  for (const Text_* t : All<Text_>(back)) {
+    texts.insert(t->textstr);
+    if (t->textstr == "斜") {
+      EXPECT_NEAR(t->xzjd, 30, 0.1);
+    } else if (t->textstr != "Z") {
+      EXPECT_NEAR(t->xzjd, 0, 1e-9) << t->textstr;
+    }
+  }
+  EXPECT_EQ(texts.count("斜"), 1u);
   EXPECT_EQ(texts.count("编辑框"), 1u);
   EXPECT_EQ(texts.count("第一行"), 1u);
   EXPECT_EQ(texts.count("第二行"), 1u);
