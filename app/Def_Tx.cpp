@@ -245,12 +245,13 @@ bool TDef_Tx::LoadFromDxfFile(const std::string& AName) {
   IsNew = !result.Complete;
   // The drawing is shown before the messages about it.
   ShowFirstDocument();
-  doc.SetModifiedFlag(false);
+  // Fitting the view sets the root's zoom, which is no change to the drawing.
   pi_ZoomExtentsClick();
+  doc.SetModifiedFlag(false);
   std::string notes;
   for (const std::string& n : result.Notes()) notes += "\n" + n;
   if (!result.Complete) {
-    MessageDlg(FileErrorMessage(TFileAction::OpenPart, AName, result.Error) + "\n已读入的部分保留。" + notes +
+    MessageDlg(FileErrorMessage(TFileAction::OpenPart, AName, result.Error) + "\n" + result.ErrorNote() + "已读入的部分保留。" + notes +
                    "\n保存时请指定文件名，以免覆盖原文件。",
                mtWarning, mbOK);
   } else if (!notes.empty()) {

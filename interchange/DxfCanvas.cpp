@@ -255,17 +255,22 @@ void TDxfCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) 
   if (text.empty()) return;
   const TLogFont& f = GetFont();
   const TTextMetric m = GetTextMetrics();
-  const double angle = f.Escapement / 10.0 * kPi / 180;
+  // The escapement turns the baseline counter-clockwise in a y-down frame
+  // (as the painting canvas takes it): in this y-up logical frame the text
+  // runs at minus that angle.
+  const double angle = -f.Escapement / 10.0 * kPi / 180;
+  const double em = f.Height < 0 ? -f.Height : std::max(1, m.tmHeight - m.tmInternalLeading);
   // DXF places a text by its baseline; GDI by the top unless told otherwise.
+  // A text hung from its top stands one font size lower, where a label's box
+  // starts: read back, it is a label at the same place.
   double down = 0;
   if ((FState.align & TA_BASELINE) == TA_BASELINE) down = 0;
   else if (FState.align & TA_BOTTOM) down = -m.tmDescent;
-  else down = m.tmAscent;
+  else down = em;
   const Tpt base{x + down * std::sin(angle), y - down * std::cos(angle)};
   auto t = std::make_unique<Text_>();
   t->p1 = FToDxf(base.x, base.y);
-  const double em = f.Height < 0 ? -f.Height : std::max(1, m.tmHeight - m.tmInternalLeading);
-  t->h = em * 0.7 * FUnit;
+  t->h = DxfTextHeight(em * FUnit);
   t->textstr = std::string(text);
   // Measured in the drawing's frame, as the arcs are.
   const Point3D dir = FToDxf(base.x + 100 * std::cos(angle), base.y + 100 * std::sin(angle));
@@ -293,8 +298,10 @@ int TDxfCanvas::DrawText(std::string_view text, TRect& rect, unsigned format) {
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view part = text.substr(start, end - start);
-    if (!part.empty() && part.back() == '\r') part.remove_suffix(1);
+    std::string part(text.substr(start, end - start));
+    // A tab is room on the sheet, a tab at the end none: TEXT holds no tabs.
+    while (!part.empty() && (part.back() == '\r' || part.back() == '\t')) part.pop_back();
+    std::replace(part.begin(), part.end(), '\t', ' ');
     TextOut(x, y, part);
     y -= line;
     start = end + 1;

@@ -3,6 +3,7 @@
 #include "interchange/DxfWriter.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -59,6 +60,24 @@ void GrowRound(Point3D& Lo, Point3D& Hi, const Point3D& C, double R) {
 }  // namespace
 
 const std::array<COLORREF, 256> DXF_Layer_Colours = MakePalette();
+
+namespace {
+double Round15(double V) {
+  if (!std::isfinite(V) || V == 0) return V;
+  char buf[32];
+  const auto end = std::to_chars(buf, buf + sizeof buf, V, std::chars_format::general, 15).ptr;
+  double out = V;
+  std::from_chars(buf, end, out);
+  return out;
+}
+}  // namespace
+
+double DxfTextHeight(double FontSize) { return Round15(FontSize * 0.7); }
+double DxfFontSize(double TextHeight) {
+  // The rounded size when it writes back the same height (9.8 is size 14).
+  const double f = TextHeight / 0.7, r = Round15(f);
+  return DxfTextHeight(r) == TextHeight ? r : f;
+}
 
 int DxfColourIndex(int FileIndex, int LayerIndex) {
   if (FileIndex == 256) FileIndex = LayerIndex;

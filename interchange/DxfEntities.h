@@ -26,6 +26,13 @@ extern const std::array<COLORREF, 256> DXF_Layer_Colours;
 // anything else outside the palette 7.
 int DxfColourIndex(int FileIndex, int LayerIndex);
 
+// A TEXT's height is 0.7 of the font size: height 7 is font size 10. The
+// height is kept to 15 significant digits and the size rounded alike when
+// that writes the same height, so that a height read and written again (or
+// a font size written and read again) comes back as it was, not one bit off.
+double DxfTextHeight(double FontSize);
+double DxfFontSize(double TextHeight);
+
 enum class TDxfKind : std::uint8_t {
   Point, Line, Circle, Arc, Text, Polyline, LWPolyline, PolygonMesh, PolyfaceMesh, Face3D, Solid, Insert,
   Attrib, Attdef

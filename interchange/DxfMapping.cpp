@@ -40,8 +40,9 @@ struct TXform {
 // are given in world coordinates and keep them.
 TXform Ocs(const DXF_Entity& E) {
   TXform m;
+  if (!E.has_axis) return m;
   const TDxfKind k = E.Kind();
-  if (!E.has_axis || k == TDxfKind::Line || k == TDxfKind::Point || k == TDxfKind::Face3D ||
+  if (k == TDxfKind::Line || k == TDxfKind::Point || k == TDxfKind::Face3D ||
       k == TDxfKind::PolygonMesh || k == TDxfKind::PolyfaceMesh)
     return m;
   double nx = E.OCS_axis.x, ny = E.OCS_axis.y, nz = E.OCS_axis.z;
@@ -77,7 +78,7 @@ public:
   std::unique_ptr<TCustomFigure> Load(const DXF_Entity& E, const TXform& X, int ByBlock, TBox& Box) {
     if (++FCount > kMaxFigures) throw DXF_Read_Error("The blocks' inserts make more than " + std::to_string(kMaxFigures) + " figures", 0);
     std::unique_ptr<TCustomFigure> f;
-    const TXform x = X.After(Ocs(E));
+    const TXform x = E.has_axis ? X.After(Ocs(E)) : X;
     switch (E.Kind()) {
       case TDxfKind::Line: f = LoadLine(static_cast<const Line_&>(E), x, Box); break;
       case TDxfKind::Circle: f = LoadCircle(static_cast<const Circle_&>(E), x, Box); break;
@@ -92,7 +93,7 @@ public:
     if (f) {
       const int colinx = E.colinx == 0 ? ByBlock : E.colinx;
       if (E.Kind() != TDxfKind::Insert) f->FPen.Color = DXF_Layer_Colours[std::size_t(colinx >= 0 && colinx < 256 ? colinx : 7)];
-      if (auto* label = dynamic_cast<TTxXLabel*>(f.get())) label->FFont->FColor = label->FPen.Color;
+      if (E.Kind() == TDxfKind::Text) static_cast<TTxXLabel&>(*f).FFont->FColor = f->FPen.Color;
       ++FResult.Figures;
     } else {
       --FCount;
@@ -139,16 +140,16 @@ public:
     return f;
   }
 
-  // A slanted label of font size height / 0.7, its box hanging one font
-  // height from above the text's base point; without an alignment point
-  // (group 11) the text stands at its insertion point.
+  // A slanted label of font size height / 0.7 whose box starts at the
+  // text's base point; without an alignment point (group 11) the text
+  // stands at its insertion point.
   std::unique_ptr<TCustomFigure> LoadText(const Text_& E, const TXform& X, TBox& Box) {
     auto f = std::make_unique<TTxXLabel>();
     const Point3D& at = E.has_align && (E.hor_align != 0 || E.vert_align != 0) ? E.align_pt : E.p1;
     const Tpt p = X.Map(at.x, at.y);
     const Tpt dir = X.Dir(std::cos(E.xzjd * kPi / 180), std::sin(E.xzjd * kPi / 180));
     const double angle = std::atan2(dir.y, dir.x);
-    const double size = std::abs(E.h) * X.LenScale() / 0.7;
+    const double size = DxfFontSize(std::abs(E.h) * X.LenScale());
     if (!std::isfinite(size) || !std::isfinite(angle) || !std::isfinite(p.x) || !std::isfinite(p.y)) return nullptr;
     f->FText = E.textstr;
     f->FFont->FHeight = size > 0 ? size : f->FFont->FHeight;
@@ -156,9 +157,9 @@ public:
     f->FAutoSize = true;
     f->FHeight = f->FFont->FHeight;
     f->FWidth = f->FHeight * std::max<std::size_t>(1, E.textstr.size()) / 2;
-    f->FYd = {p.x - std::sin(angle) * f->FHeight, p.y + std::cos(angle) * f->FHeight};
+    f->FYd = p;
     Box.Add(p);
-    Box.Add(f->FYd);
+    Box.Add({p.x - std::sin(angle) * f->FHeight, p.y + std::cos(angle) * f->FHeight});
     return f;
   }
 
@@ -270,13 +271,20 @@ public:
     return blockFig;
   }
 
-  // Every entity of one DXF layer into List, kind by kind.
-  void LoadLayerFigures(const DXF_Layer& Layer, TTxCollectFigure& List, TBox& Box) {
+  // Every entity of one DXF layer into List, kind by kind. Each entity is
+  // freed once it is a figure: the figure's blocks then take its place in
+  // the heap, and no large free at the end has to sort them all.
+  void LoadLayerFigures(DXF_Layer& Layer, TTxCollectFigure& List, TBox& Box) {
     std::vector<std::unique_ptr<TCustomFigure>> figures;
+    figures.reserve(Layer.entity_count());
     const TXform id;
-    for (const auto& entities : Layer.entity_lists)
-      for (const auto& e : entities)
+    for (auto& entities : Layer.entity_lists) {
+      for (auto& e : entities) {
         if (auto f = Load(*e, id, 7, Box)) figures.push_back(std::move(f));
+        e.reset();
+      }
+      std::vector<std::unique_ptr<DXF_Entity>>().swap(entities);
+    }
     for (auto it = figures.rbegin(); it != figures.rend(); ++it) List.Add(std::move(*it));
   }
 
@@ -323,6 +331,12 @@ std::vector<std::string> TDxfReadResult::Notes() const {
   if (BlockCycles) out.push_back(std::to_string(BlockCycles) + " 处图块插入了自身，已作为空图块读入。");
   if (MissingBlocks) out.push_back(std::to_string(MissingBlocks) + " 处插入的图块在文件中没有定义，已作为空图块读入。");
   return out;
+}
+
+std::string TDxfReadResult::ErrorNote() const {
+  if (Complete) return {};
+  if (ErrorLine > 0) return "文件在第 " + std::to_string(ErrorLine) + " 行附近有错，其后的内容未能读入。";
+  return "文件有错，未能全部读入。";
 }
 
 void LoadDxf(TTxFigureSet& Root, DXF_Reader& Reader, TDxfReadResult& Result) {

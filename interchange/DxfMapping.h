@@ -32,6 +32,8 @@ struct TDxfReadResult {
   std::string Encoding;
   // The notes for the user, one line each (Chinese).
   std::vector<std::string> Notes() const;
+  // For an incomplete read: where the file went wrong, for the user (Chinese).
+  std::string ErrorNote() const;
 };
 
 // Replaces the root's layers and figures with the file's content. A failure
@@ -39,7 +41,7 @@ struct TDxfReadResult {
 TDxfReadResult ReadFromDxfFile(TTxFigureSet& Root, const std::string& FileName, const TDxfProgress& Progress = {});
 // The same from DXF text (tests, the benchmark).
 TDxfReadResult ReadFromDxfText(TTxFigureSet& Root, std::string_view Text);
-// The mapping alone, over a reader that has read.
+// The mapping alone, over a reader that has read; it uses up the layers' entities.
 void LoadDxf(TTxFigureSet& Root, DXF_Reader& Reader, TDxfReadResult& Result);
 
 // What cannot be written to DXF: the kinds of figure (Chinese) with counts.

@@ -2,6 +2,7 @@
 
 #include "interchange/DxfMapping.h"
 
+#include "figures/Arcs.h"
 #include "figures/Blocks.h"
 #include "figures/FigureSet.h"
 #include "figures/FigureKit.h"
@@ -10,6 +11,7 @@
 #include "figures/PenLine.h"
 #include "figures/Pictures.h"
 #include "figures/RoundShapes.h"
+#include "figures/Texts.h"
 #include "figures/TowerCrane.h"
 #include "figures/WdbxFigure.h"
 #include "foundation/Arcline.h"
@@ -77,12 +79,18 @@ public:
   explicit TDxfSaver(TTxFigureSet& Root) : FRoot(Root) {}
 
   void SaveFigure(TCustomFigure& F, DXF_Layer& Layer) {
-    if (auto* m = dynamic_cast<TCustomMltLine*>(&F)) SaveMltLine(*m, Layer);
+    // The route lines and the text line paint symbols and texts along the
+    // chain: they are written as painted.
+    if (auto* m = dynamic_cast<TTxMltLine*>(&F)) SaveMltLine(*m, Layer);
+    else if (dynamic_cast<TCustomMltLine*>(&F)) SavePainted(F, Layer);
     else if (auto* c = dynamic_cast<TCustomCircle*>(&F)) SaveCircle(*c, Layer);
     else if (auto* w = dynamic_cast<TCustomWdbxFigure*>(&F)) SaveWdbxFigure(*w, Layer);
     else if (auto* p = dynamic_cast<TCustomPenLine*>(&F)) SaveToDxf(*p, Layer);
     else if (auto* t = dynamic_cast<TCustomTadiao*>(&F)) SaveToDxf(*t, Layer);
     else if (auto* s = dynamic_cast<TFramedFigureSet*>(&F)) SaveFigureSet(*s, Layer);
+    else if (auto* x = dynamic_cast<TCustomXLabel*>(&F); x && x->FAutoSize) SaveText(*x, Layer);
+    else if (auto* e = dynamic_cast<TCustomEllipse*>(&F)) SaveEllipse(*e, Layer);
+    else if (auto* a = dynamic_cast<TCustomArc*>(&F)) SaveArc(*a, Layer);
     else if (!Unwritable(F)) SavePainted(F, Layer);
   }
 
@@ -100,6 +108,60 @@ public:
     Put(Layer, std::move(c), F.FPen.Color);
   }
 
+  // R12 has no ELLIPSE entity: a closed polyline of 2 degree steps, within
+  // 0.00016 of the larger radius of the true curve (the view's 36 points
+  // are coarser).
+  void SaveEllipse(const TCustomEllipse& F, DXF_Layer& Layer) {
+    if (F.FPen.Style == psClear) return;
+    const TDxfPlace place(F);
+    const double s = F.FScale;
+    auto e = std::make_unique<Polyline_>();
+    e->closed = true;
+    constexpr int kSteps = 180;
+    for (int i = 0; i < kSteps; ++i) {
+      const double t = 2 * kPi * i / kSteps;
+      const Tpt p = Add(F.FYx, Rot({s * F.FHzbj * std::cos(t), s * F.FVzbj * std::sin(t)}, F.FXzJd));
+      e->vertices.push_back(place.Pt(p.x, p.y));
+      e->bulges.push_back(0);
+    }
+    Put(Layer, std::move(e), F.FPen.Color);
+  }
+
+  void SaveArc(const TCustomArc& F, DXF_Layer& Layer) {
+    if (F.FPen.Style == psClear) return;
+    const TDxfPlace place(F);
+    for (const TWorkDbxbx& e : F.FPWLine)
+      if (e.lx == blArc && e.bj > 0) PutArc(Layer, place, e.yx, e.bj, e.qd, e.zd, e.Direction == 1, F.FPen.Color);
+  }
+
+  // A label sized to its text is one TEXT standing where its box starts,
+  // so that it reads back as the same label. Labels wrapped in a box of
+  // their own size are written as painted, line by line.
+  void SaveText(const TCustomXLabel& F, DXF_Layer& Layer) {
+    const TDxfPlace place(F);
+    const double s = F.GetScale(), size = std::abs(F.FFont->FHeight);
+    if (F.FPen.Style != psClear) {
+      const TFrameRect box{F, F.FYd, F.FWidth, F.FHeight, F.FXzJd};
+      auto frame = std::make_unique<Polyline_>();
+      frame->closed = true;
+      for (int i = 0; i < 4; ++i) {
+        const Tpt c = box.Corner(i);
+        frame->vertices.push_back(place.Pt(c.x, c.y));
+        frame->bulges.push_back(0);
+      }
+      Put(Layer, std::move(frame), F.FPen.Color);
+    }
+    if (F.FText.empty() || size == 0) return;
+    // The painting keeps the box's far edge where it is when the font changes.
+    const Tpt at = Add(F.FYd, Rot({0, s * (F.FHeight - size)}, F.FXzJd));
+    auto t = std::make_unique<Text_>();
+    t->p1 = place.Pt(at.x, at.y);
+    t->h = DxfTextHeight(place.Len(s * size));
+    t->textstr = F.FText;
+    t->xzjd = F.FXzJd + place.Angle();
+    Put(Layer, std::move(t), F.FFont->FColor);
+  }
+
   // The members of every layer of a block or child drawing, into the same DXF layer.
   void SaveFigureSet(TCustomFigureSet& S, DXF_Layer& Layer) {
     for (int l = 0; l < S.LayerCount(); ++l) {
@@ -108,8 +170,17 @@ public:
     }
   }
 
-  // What the figure paints, caught as entities.
+  // What the figure paints, caught as entities. Arrow heads, symbol
+  // spacings and ticks are sized in screen pixels: painted at zoom 1 they
+  // show as on the sheet (at the export's fine scale a telecom line would be
+  // thousands of specks), to within half a unit.
   void SavePainted(TCustomFigure& F, DXF_Layer& Layer) {
+    struct TZoomOne {
+      TTxFigureSet& Root;
+      double Keep;
+      explicit TZoomOne(TTxFigureSet& R) : Root(R), Keep(R.FPrintScale) { Root.FPrintScale = 1; }
+      ~TZoomOne() { Root.FPrintScale = Keep; }
+    } zoom(FRoot);
     const double s = FRoot.GetScale();
     const Tpt o{FRoot.FAbsx + FRoot.FYd.x, FRoot.FAbsy + FRoot.FYd.y};
     TDxfCanvas canvas(Layer, [s, o](double x, double y) { return Point3D{x / s - o.x, y / s - o.y, 0}; }, 1 / s);

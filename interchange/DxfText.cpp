@@ -71,6 +71,29 @@ std::string Unescape(std::string_view S) {
   return out;
 }
 
+// GbkToUtf8 keeps a byte it cannot decode as U+FDD0+hi, U+FDE0+lo.
+bool HasByteEscapes(std::string_view Utf8) {
+  for (std::size_t i = Utf8.find('\xEF'); i != std::string_view::npos && i + 2 < Utf8.size(); i = Utf8.find('\xEF', i + 1))
+    if (Utf8[i + 1] == '\xB7' && static_cast<unsigned char>(Utf8[i + 2]) >= 0x90 && static_cast<unsigned char>(Utf8[i + 2]) <= 0xAF)
+      return true;
+  return false;
+}
+
+// Windows 1252; false for its five unassigned bytes.
+bool Cp1252ToUtf8(std::string_view Raw, std::string& Out) {
+  static constexpr std::uint16_t k80[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                            0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+  Out.clear();
+  for (char ch : Raw) {
+    const auto c = static_cast<unsigned char>(ch);
+    const std::uint32_t cp = c < 0x80 || c >= 0xA0 ? c : k80[c - 0x80];
+    if (cp == 0) return false;
+    AppendUtf8(Out, cp);
+  }
+  return true;
+}
+
 }  // namespace
 
 TDxfTextDecoder::TDxfTextDecoder() = default;
@@ -81,6 +104,7 @@ TDxfTextDecoder::~TDxfTextDecoder() {
 
 void TDxfTextDecoder::SetCodePage(std::string_view DwgCodePage) {
   const std::string u = Upper(DwgCodePage);
+  FCodePageGiven = !u.empty();
   if (FIconv) iconv_close(static_cast<iconv_t>(FIconv));
   FIconv = nullptr;
   FKind = TKind::Gbk;
@@ -114,7 +138,15 @@ std::string TDxfTextDecoder::Encoding() const {
 
 std::string TDxfTextDecoder::Decode(std::string_view Raw) const {
   if (IsAscii(Raw) || FUtf8Version || FKind == TKind::Utf8) return Unescape(Raw);
-  if (FKind == TKind::Gbk) return Unescape(GbkToUtf8(Raw));
+  if (FKind == TKind::Gbk) {
+    std::string out = GbkToUtf8(Raw);
+    // Files of European programs often name no code page.
+    if (!FCodePageGiven && HasByteEscapes(out)) {
+      std::string latin;
+      if (Cp1252ToUtf8(Raw, latin)) out = std::move(latin);
+    }
+    return Unescape(out);
+  }
   std::string out;
   iconv_t cd = static_cast<iconv_t>(FIconv);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -1,7 +1,8 @@
 #pragma once
 // The text of a DXF file's values: its code page ($DWGCODEPAGE, GBK when
 // absent; UTF-8 from AC1021 on) decoded to UTF-8, \U+XXXX escapes and the
-// %%d, %%p, %%c control codes turned into their characters.
+// %%d, %%p, %%c control codes turned into their characters. Without a code
+// page, a value that is no GBK is read as Windows Latin (1252).
 
 #include <string>
 #include <string_view>
@@ -23,6 +24,7 @@ private:
   enum class TKind { Gbk, Utf8, Iconv };
   TKind FKind = TKind::Gbk;
   bool FUtf8Version = false;
+  bool FCodePageGiven = false;
   std::string FIconvName;
   void* FIconv = nullptr;  // iconv_t, opened for FIconvName
 };

@@ -4,6 +4,7 @@
 #include "foundation/GbkCodec.h"
 #include "foundation/Streams.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -30,7 +31,24 @@ std::string DxfFixedReal(double Value) {
 
 std::string DxfLayerName(std::string_view Name) {
   std::string out;
-  for (char c : Name) out += std::string_view("<>/\\\":;?*|=,`").find(c) != std::string_view::npos || (unsigned char)c < 0x20 ? '_' : c;
+  for (std::size_t i = 0; i < Name.size();) {
+    const auto c = static_cast<unsigned char>(Name[i]);
+    if (c < 0x80) {
+      out += std::string_view("<>/\\\":;?*|=,`").find(char(c)) != std::string_view::npos || c < 0x20 ? '_' : char(c);
+      ++i;
+      continue;
+    }
+    std::size_t len = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    len = std::min(len, Name.size() - i);
+    // A byte kept from the file (two noncharacters) goes back whole.
+    if (len == 3 && Name.compare(i, 2, "\xEF\xB7") == 0 && i + 6 <= Name.size() && Name.compare(i + 3, 2, "\xEF\xB7") == 0)
+      len = 6;
+    // A character GBK lacks would be written as a \U+ escape, and the
+    // backslash is no letter of a layer name.
+    const std::string_view ch = Name.substr(i, len);
+    out += HasGbkForm(ch) ? std::string(ch) : std::string("_");
+    i += len;
+  }
   return out.empty() ? "0" : out;
 }
 

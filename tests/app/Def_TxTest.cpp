@@ -551,6 +551,7 @@ TEST_F(DrawingWindowTest, DamagedDxfWarnsWithTheLineKeepsWhatWasReadAndSavesLike
   ASSERT_EQ(answers.Asked().size(), 1u);
   EXPECT_EQ(answers.Asked()[0].Type, mtWarning);
   EXPECT_TRUE(Contains(answers.Asked()[0].Text, "line number 14"));
+  EXPECT_TRUE(Contains(answers.Asked()[0].Text, "文件在第 14 行附近有错"));
   EXPECT_TRUE(Contains(answers.Asked()[0].Text, "保存时请指定文件名"));
   EXPECT_TRUE(dxf.IsNew);
   EXPECT_EQ(FigureCount(dxf), 1);

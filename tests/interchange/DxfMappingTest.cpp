@@ -257,12 +257,12 @@ TEST(DxfMapping, ArcsTurnDegreesIntoRadiansAndTextsBecomeLabels) {
   EXPECT_NEAR(arc->GetSumjd(), std::numbers::pi / 2, 1e-12);
   ExpectAt(TDxfPlace(*arc).Pt(arc->FYx.x, arc->FYx.y), 10, 20, "arc centre");
   ASSERT_EQ(labels.size(), 2u);
-  // Height 7 is a font size of 10; turned a quarter, the box hangs from a
-  // font height to the left of the base point.
+  // Height 7 is a font size of 10; the box starts at the base point, where
+  // other programs put the text's baseline (not a font height above it).
   EXPECT_EQ(labels[0]->FText, "施工道路");
   EXPECT_NEAR(labels[0]->FFont->FHeight, 10, 1e-12);
   EXPECT_NEAR(labels[0]->FXzJd, 90, 1e-9);
-  ExpectAt(TDxfPlace(*labels[0]).Pt(labels[0]->FYd.x, labels[0]->FYd.y), -7, 4, "turned label");
+  ExpectAt(TDxfPlace(*labels[0]).Pt(labels[0]->FYd.x, labels[0]->FYd.y), 3, 4, "turned label");
   // Aligned text stands at its alignment point (group 11).
-  ExpectAt(TDxfPlace(*labels[1]).Pt(labels[1]->FYd.x, labels[1]->FYd.y), 8, 19, "aligned label");
+  ExpectAt(TDxfPlace(*labels[1]).Pt(labels[1]->FYd.x, labels[1]->FYd.y), 8, 9, "aligned label");
 }

@@ -3,6 +3,8 @@
 
 #include "interchange/DxfReader.h"
 
+#include "foundation/GbkCodec.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -113,6 +115,8 @@ TEST(DxfReader, TextsFollowTheCodePageAndEscapes) {
   };
   EXPECT_EQ(text("AC1009", "ANSI_936", "\xB5\xC0\xC2\xB7"), "道路");
   EXPECT_EQ(text("AC1009", "", "\xB5\xC0\xC2\xB7"), "道路") << "GBK when no code page is given";
+  EXPECT_EQ(text("AC1009", "", "\xC4\xDC\xD6"), "ÄÜÖ") << "no GBK and no code page: Windows Latin";
+  EXPECT_EQ(text("AC1009", "", "\x80\x81"), GbkToUtf8("\x80\x81")) << "neither: kept byte for byte";
   EXPECT_EQ(text("AC1015", "ANSI_1252", "caf\xE9"), "café");
   EXPECT_EQ(text("AC1021", "ANSI_936", "道路"), "道路") << "UTF-8 from AC1021 on";
   EXPECT_EQ(text("AC1015", "ANSI_1252", "\\U+9053\\U+8DEF 45%%d"), "道路 45°");

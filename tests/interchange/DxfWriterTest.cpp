@@ -2,6 +2,8 @@
 
 #include "interchange/DxfWriter.h"
 
+#include "foundation/GbkCodec.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,6 +29,10 @@ TEST(DxfWriter, NumbersAreShortestCLocaleAndTheTablesUseTheFixedNotation) {
   EXPECT_EQ(DxfFixedReal(-0.015), "-1.50000000000000E-0002");
   EXPECT_EQ(DxfLayerName("道路=1/a:b"), "道路_1_a_b");
   EXPECT_EQ(DxfLayerName(""), "0");
+  // No \U+ escapes in layer names: what GBK lacks becomes "_", a byte kept
+  // from the file stays.
+  EXPECT_EQ(DxfLayerName("ΛΑΓΕΡÄ"), "ΛΑΓΕΡ_");
+  EXPECT_EQ(DxfLayerName(GbkToUtf8("a\x80")), GbkToUtf8("a\x80"));
 }
 
 TEST(DxfWriter, TablesAreWrittenGroupByGroup) {
