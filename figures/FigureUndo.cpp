@@ -23,9 +23,15 @@ void TUndoRedoItem::Add(TCustomFigure* Figure) {
     FOwned.emplace_back(snapshot);
     FList.push_back(snapshot);
     FEditList.push_back(Figure);
-  } else {
-    FList.push_back(Figure);
+    // Where the figure lies belongs to what an edit gives back: a property
+    // dialog may move it to another layer.
+    TFigurePlace place;
+    if (auto* list = dynamic_cast<TTxCollectFigure*>(Figure->FOwner))
+      place = {list->FLayerId, list->IndexOfObject(Figure), 0};
+    FPlaces.push_back(place);
+    return;
   }
+  FList.push_back(Figure);
   FPlaces.push_back({});
 }
 
@@ -280,6 +286,16 @@ void TTxFigureSet::Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From,
         live->Assign(*snapshot);
         live->FParent = parent;
         live->Modified();
+        // Back to the layer and place it had; r has the ones it leaves.
+        const TFigurePlace was = p->Place(i), now = r->Place(r->Count() - 1);
+        if (parent == this && was.LayerId && FindLayerById(was.LayerId) >= 0 &&
+            (was.LayerId != now.LayerId || was.Index != now.Index)) {
+          TRemovedFigure moved = TakeOutFigure(live);
+          if (moved.Figure) {
+            PutBackFigure(std::move(moved.Figure), was);
+            if (FDocument) FDocument->FigureLayerChanged(live);
+          }
+        }
         select(live, true);
       }
       break;
