@@ -273,8 +273,11 @@ void TTxFigureSet::Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From,
       r = std::make_unique<TUndoRedoItem>(ovDelete);
       for (int i = 0; i < n; ++i) r->Add(takeOut(p->Items(i)));
       break;
-    case ovEdit:
+    case ovEdit: {
       r = std::make_unique<TUndoRedoItem>(ovEdit);
+      // Figures that go back to another layer or place: all are taken out
+      // first and put back by rising index, so each lands where it was.
+      std::vector<std::pair<TCustomFigure*, TFigurePlace>> moves;
       for (int i = 0; i < n; ++i) {
         TCustomFigure* live = p->EditItems(i);
         const TCustomFigure* snapshot = p->Items(i);
@@ -286,19 +289,24 @@ void TTxFigureSet::Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From,
         live->Assign(*snapshot);
         live->FParent = parent;
         live->Modified();
-        // Back to the layer and place it had; r has the ones it leaves.
+        // r keeps the place the figure leaves.
         const TFigurePlace was = p->Place(i), now = r->Place(r->Count() - 1);
         if (parent == this && was.LayerId && FindLayerById(was.LayerId) >= 0 &&
-            (was.LayerId != now.LayerId || was.Index != now.Index)) {
-          TRemovedFigure moved = TakeOutFigure(live);
-          if (moved.Figure) {
-            PutBackFigure(std::move(moved.Figure), was);
-            if (FDocument) FDocument->FigureLayerChanged(live);
-          }
-        }
+            (was.LayerId != now.LayerId || was.Index != now.Index))
+          moves.push_back({live, was});
         select(live, true);
       }
+      std::vector<std::pair<TRemovedFigure, TFigurePlace>> out;
+      for (auto& [live, was] : moves)
+        if (TRemovedFigure moved = TakeOutFigure(live); moved.Figure) out.push_back({std::move(moved), was});
+      std::stable_sort(out.begin(), out.end(),
+                       [](const auto& a, const auto& b) { return a.second.Index < b.second.Index; });
+      for (auto& [moved, was] : out) {
+        TCustomFigure* f = PutBackFigure(std::move(moved.Figure), was);
+        if (FDocument) FDocument->FigureLayerChanged(f);
+      }
       break;
+    }
     case ovCombo:
       r = std::make_unique<TUndoRedoItem>(ovExplode);
       if (n > 0) r->Add(takeOut(p->Items(n - 1)));

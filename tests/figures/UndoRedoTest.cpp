@@ -144,6 +144,18 @@ TEST(UndoRedo, AnEditThatMovedAFigureToAnotherLayerPutsItBackInItsPlace) {
   EXPECT_EQ(b->FPen.Color, 0x0000FFu);
   d.root.Undo(&d.view);
   EXPECT_EQ(d.Layer(0), (std::vector<TCustomFigure*>{a, b, c}));
+
+  // Two figures of one step, moved one after the other.
+  d.BackUp({c, a}, ovEdit);
+  d.root.ExchangeFigureLayer(c, 0, 1);
+  d.root.ExchangeFigureLayer(a, 0, 1);
+  ASSERT_EQ(d.Layer(1), (std::vector<TCustomFigure*>{a, c}));
+  d.root.Undo(&d.view);
+  EXPECT_EQ(d.Layer(0), (std::vector<TCustomFigure*>{a, b, c}));
+  EXPECT_TRUE(d.Layer(1).empty());
+  d.root.Redo(&d.view);
+  EXPECT_EQ(d.Layer(0), std::vector<TCustomFigure*>{b});
+  EXPECT_EQ(d.Layer(1), (std::vector<TCustomFigure*>{a, c}));
 }
 
 TEST(UndoRedo, ComboAndExplodeSwapTheirFiguresBothWays) {
