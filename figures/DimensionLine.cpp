@@ -389,9 +389,14 @@ void TCustomArrowLine::Explode(TCustomFigureSet& Set) {
 }
 
 void TCustomArrowLine::FigureMirror(TBx Line) {
+  const double was = FXzJd;
   FQd = Caldcp(FQd, Line);
   FZd = Caldcp(FZd, Line);
   SyncXzjd();
+  // The stored angle may lie outside one turn (SetXzjd keeps what it is
+  // given): the mirrored one takes the turn nearest to it, so that
+  // mirroring back gives the very angle again.
+  if (Dist(FQd, FZd) > 0) FXzJd += 360 * std::round((was - FXzJd) / 360);
   Modified();
 }
 

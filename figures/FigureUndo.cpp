@@ -23,9 +23,15 @@ void TUndoRedoItem::Add(TCustomFigure* Figure) {
     FOwned.emplace_back(snapshot);
     FList.push_back(snapshot);
     FEditList.push_back(Figure);
-  } else {
-    FList.push_back(Figure);
+    // Where the figure lies belongs to what an edit gives back: a property
+    // dialog may move it to another layer.
+    TFigurePlace place;
+    if (auto* list = dynamic_cast<TTxCollectFigure*>(Figure->FOwner))
+      place = {list->FLayerId, list->IndexOfObject(Figure), 0};
+    FPlaces.push_back(place);
+    return;
   }
+  FList.push_back(Figure);
   FPlaces.push_back({});
 }
 
@@ -267,8 +273,11 @@ void TTxFigureSet::Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From,
       r = std::make_unique<TUndoRedoItem>(ovDelete);
       for (int i = 0; i < n; ++i) r->Add(takeOut(p->Items(i)));
       break;
-    case ovEdit:
+    case ovEdit: {
       r = std::make_unique<TUndoRedoItem>(ovEdit);
+      // Figures that go back to another layer or place: all are taken out
+      // first and put back by rising index, so each lands where it was.
+      std::vector<std::pair<TCustomFigure*, TFigurePlace>> moves;
       for (int i = 0; i < n; ++i) {
         TCustomFigure* live = p->EditItems(i);
         const TCustomFigure* snapshot = p->Items(i);
@@ -280,9 +289,24 @@ void TTxFigureSet::Step(std::vector<std::unique_ptr<TUndoRedoItem>>& From,
         live->Assign(*snapshot);
         live->FParent = parent;
         live->Modified();
+        // r keeps the place the figure leaves.
+        const TFigurePlace was = p->Place(i), now = r->Place(r->Count() - 1);
+        if (parent == this && was.LayerId && FindLayerById(was.LayerId) >= 0 &&
+            (was.LayerId != now.LayerId || was.Index != now.Index))
+          moves.push_back({live, was});
         select(live, true);
       }
+      std::vector<std::pair<TRemovedFigure, TFigurePlace>> out;
+      for (auto& [live, was] : moves)
+        if (TRemovedFigure moved = TakeOutFigure(live); moved.Figure) out.push_back({std::move(moved), was});
+      std::stable_sort(out.begin(), out.end(),
+                       [](const auto& a, const auto& b) { return a.second.Index < b.second.Index; });
+      for (auto& [moved, was] : out) {
+        TCustomFigure* f = PutBackFigure(std::move(moved.Figure), was);
+        if (FDocument) FDocument->FigureLayerChanged(f);
+      }
       break;
+    }
     case ovCombo:
       r = std::make_unique<TUndoRedoItem>(ovExplode);
       if (n > 0) r->Add(takeOut(p->Items(n - 1)));

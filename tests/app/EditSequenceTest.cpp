@@ -1,16 +1,23 @@
 // Random editing sessions on real drawings through the main window's
 // commands and real mouse events: every step that changes the drawing can be
 // undone to the bytes it had before and redone to the bytes after, whatever
-// the undo limit, and nothing is touched once freed (run under ASan).
+// the undo limit, and nothing is touched once freed (run under ASan). The
+// steps include combining closed figures and breaking them apart, moving a
+// figure to another layer as its property dialog does, and the layer
+// manager's edits, which the history does not record: after one of those
+// only the steps that follow are held to their bytes.
 // PLANDECK_EDIT_SEQUENCES=n runs n sessions instead of the 200 of CI; a
 // failure names the seed that replays it (PLANDECK_EDIT_SEED=s).
 
 #include "app/BlockDialogs.h"
 #include "app/Commands.h"
 #include "app/Def_Tx.h"
+#include "app/LayerManager.h"
 #include "app/MainForm.h"
+#include "app/PropertyForm.h"
 #include "docview/Environment.h"
 #include "docview/FiguresDoc.h"
+#include "figures/ComboFigure.h"
 #include "foundation/ComponentImage.h"
 #include "platform/System.h"
 #include "tools/ToolList.h"
@@ -22,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -99,6 +107,16 @@ public:
     } else {
       Expect(FKnown.back(), Now, What + " with nothing to redo changed the drawing");
     }
+    FItems = items;
+  }
+  // After an edit the history does not record (the layer manager's): the
+  // bytes of earlier states are no longer known.
+  void Unrecorded(const TTxFigureSet& Root, Bytes Now) {
+    const auto items = Items(Root);
+    if (items.empty()) FRedo.clear();
+    std::fill(FRedo.begin(), FRedo.end(), std::nullopt);
+    FKnown.assign(items.size() + 1, std::nullopt);
+    FKnown.back() = std::move(Now);
     FItems = items;
   }
   std::size_t Depth() const { return FItems.size(); }
@@ -182,6 +200,10 @@ protected:
     return out;
   }
 
+  bool LastVerbIs(TOperationVerb Verb) {
+    return Root().UndoCount() > 0 && Root().UndoItem(Root().UndoCount() - 1)->FOperationVerb == Verb;
+  }
+
   // One session of Steps random edits, then everything undone and redone.
   // Gives the number of edits that recorded undo entries.
   int Session(std::uint32_t Seed, int Steps);
@@ -191,6 +213,7 @@ protected:
   std::unique_ptr<TScopedMessageAnswer> FAnswers;
   std::unique_ptr<TMainForm> FForm;
   TDef_Tx* FTx = nullptr;
+  int FCombined = 0, FBrokenApart = 0;
 };
 
 int EditSequence::Session(std::uint32_t Seed, int Steps) {
@@ -205,7 +228,7 @@ int EditSequence::Session(std::uint32_t Seed, int Steps) {
   model.Start(Root(), Now());
 
   for (int step = 0; step < Steps; ++step) {
-    const int op = pick(16);
+    const int op = pick(20);
     const std::string what = "seed " + std::to_string(Seed) + " step " + std::to_string(step) + " op " +
                              std::to_string(op);
     auto figures = Figures();
@@ -243,6 +266,56 @@ int EditSequence::Session(std::uint32_t Seed, int Steps) {
       case 11: MakeBlockFromSelection(View(), pick(2) ? 1.0 : 2.5, pick(2) == 0); break;
       case 12: Trigger("A_Explode"); break;
       case 13: PenColorCommand(View(), rng() & 0xFFFFFF), FillColorCommand(View(), rng() & 0xFFFFFF); break;
+      case 16: {  // two or three closed figures combined
+        std::vector<TCustomFigure*> closed;
+        for (TCustomFigure* f : figures)
+          if (CanCombine(*f)) closed.push_back(f);
+        if (closed.size() < 2) break;
+        std::shuffle(closed.begin(), closed.end(), rng);
+        const std::size_t n = std::min<std::size_t>(closed.size(), 2 + pick(2));
+        for (std::size_t i = 0; i < n; ++i) View().Select(closed[i], i > 0);
+        static const char* const kModes[] = {"TB_Union", "TB_Subtract", "TB_Intersect"};
+        Trigger(kModes[pick(3)]);
+        FCombined += LastVerbIs(ovCombo);
+        break;
+      }
+      case 17: {  // a combined figure broken apart
+        std::vector<TCustomFigure*> combos;
+        for (TCustomFigure* f : figures)
+          if (dynamic_cast<TComboFigure*>(f)) combos.push_back(f);
+        if (combos.empty()) break;
+        View().Select(combos[static_cast<std::size_t>(pick(int(combos.size())))], false);
+        Trigger("A_Explode");
+        FBrokenApart += LastVerbIs(ovExplode);
+        break;
+      }
+      case 18: {  // moved to another layer, as the property dialogs' layer chooser does
+        if (!some) break;
+        const int from = Root().GetFigureLayerIndex(some), to = pick(Root().LayerCount());
+        ApplyFigureEdit(View(), *some, [&] { Root().ExchangeFigureLayer(some, from, to); });
+        break;
+      }
+      case 19: {  // the layer manager: add, delete, rename, hide, reorder or make current
+        const int kind = pick(6);
+        const int row = pick(Root().LayerCount());
+        const std::string name = "层" + std::to_string(pick(4));
+        TLayerManagerHook old = SetLayerManagerHook([&](TLayerManager& d) {
+          d.SelectRows({row});
+          switch (kind) {
+            case 0: d.NewClick(); break;
+            case 1: d.DeleteClick(); break;
+            case 2: d.RenameTo(name); break;
+            case 3: d.SetShow(false); break;
+            case 4: d.MoveClick(pick(2) ? 1 : -1); break;
+            case 5: d.CurrentClick(); break;
+          }
+          return true;
+        });
+        LayerManagerCommand(View());
+        SetLayerManagerHook(std::move(old));
+        model.Unrecorded(Root(), Now());
+        continue;
+      }
       case 14: {
         Trigger("A_Undo");
         model.Undone(Root(), Now(), what);
@@ -286,7 +359,12 @@ TEST_F(EditSequence, UndoAndRedoGiveBackTheBytesOfEveryStepOfTheSample) {
     }
   }
   EXPECT_GT(edits, sessions * 8) << "the sessions hardly edited";
-  std::printf("%d sessions, %d undoable edits\n", sessions, edits);
+  if (sessions >= 20) {
+    EXPECT_GT(FCombined, 0) << "no figures were combined";
+    EXPECT_GT(FBrokenApart, 0) << "no combined figure was broken apart";
+  }
+  std::printf("%d sessions, %d undoable edits, %d combined, %d broken apart\n", sessions, edits, FCombined,
+              FBrokenApart);
 }
 
 }  // namespace

@@ -69,8 +69,6 @@ const TException kExceptions[] = {
     {"TTxMemo", TRule::TurnedExplode, "its box is always upright, so it cannot keep a set's turn"},
     {"TDimension", TRule::TurnedExplode, "its underline and text always run level, so it cannot keep a set's turn"},
     {"TBezier", TRule::TurnedMirror, "its control points are whole numbers, so a slanted mirror rounds them"},
-    {"TComboFigure", TRule::MirrorInSet,
-     "inside a child drawing, a slanted mirror there and back does not yet give its values back (open defect)"},
 };
 
 bool Excepted(const TMetaClass& Class, TRule Rule) {
@@ -153,12 +151,17 @@ std::string Mismatch(const TSaved& A, const TSaved& B, double Tolerance = 0) {
   return m.empty() ? m : "byte block, " + m;
 }
 
-// The parts of a set, layer by layer, and the saved values of each.
+// The parts of a set, layer by layer, and the saved values of each; the
+// parts of a part follow it.
 std::vector<std::pair<TCustomFigure*, TSaved>> SavedParts(const TCustomFigure& F) {
   std::vector<std::pair<TCustomFigure*, TSaved>> out;
   if (const auto* set = dynamic_cast<const TCustomFigureSet*>(&F))
     for (const TLayer& layer : set->FLayers)
-      for (int i = 0; i < layer.List->Count(); ++i) out.push_back({layer.List->Figures(i), Save(*layer.List->Figures(i))});
+      for (int i = 0; i < layer.List->Count(); ++i) {
+        TCustomFigure* part = layer.List->Figures(i);
+        out.push_back({part, Save(*part)});
+        for (auto& inner : SavedParts(*part)) out.push_back(std::move(inner));
+      }
   return out;
 }
 

@@ -533,6 +533,19 @@ TEST(DimensionLine, MirrorAndExplode) {
   EXPECT_DOUBLE_EQ(d->FXzJd, 90) << "the angle follows the line";
 }
 
+TEST(DimensionLine, MirroringTwiceGivesBackAnAngleStoredOutsideOneTurn) {
+  // SetXzjd keeps the angle it is given; the line runs at -128 degrees.
+  auto d = Dimension({0, 0}, {100, 0});
+  d->SetXzjd(-128);
+  const TBx slanted{{3, -4}, {3 + std::cos(0.6), -4 + std::sin(0.6)}};
+  d->FigureMirror(slanted);
+  // Mirrored direction 2 * 0.6 rad + 128 degrees, in the turn nearest -128.
+  EXPECT_NEAR(d->FXzJd, 2 * 0.6 * 180 / Pi + 128 - 360, 1e-9);
+  d->FigureMirror(slanted);
+  EXPECT_NEAR(d->FXzJd, -128, 1e-9);
+  ExpectPt(d->FZd, 100 * std::cos(-128 * Pi / 180), 100 * std::sin(-128 * Pi / 180), "end back");
+}
+
 TEST(DimensionLine, SnapsToSegmentEndsAndMiddles) {
   auto d = Dimension({0, 0}, {100, 0});
   d->RealTimeAddPoint({40, 0}, nullptr);

@@ -121,6 +121,43 @@ TEST(UndoRedo, EditRestoresTheSnapshotBothWays) {
   EXPECT_EQ(d.Layer(0), std::vector<TCustomFigure*>{a});
 }
 
+TEST(UndoRedo, AnEditThatMovedAFigureToAnotherLayerPutsItBackInItsPlace) {
+  // As a property dialog's layer chooser does: the step, then the move.
+  Drawing d;
+  std::string name;
+  d.root.AddLayer(name);
+  TCustomFigure* c = d.Add(3);
+  TCustomFigure* b = d.Add(2);
+  TCustomFigure* a = d.Add(1);
+  d.BackUp({b}, ovEdit);
+  b->FPen.Color = 0x0000FF;
+  d.root.ExchangeFigureLayer(b, 0, 1);
+  ASSERT_EQ(d.Layer(1), std::vector<TCustomFigure*>{b});
+  d.root.Undo(&d.view);
+  EXPECT_EQ(d.Layer(0), (std::vector<TCustomFigure*>{a, b, c}));
+  EXPECT_TRUE(d.Layer(1).empty());
+  EXPECT_EQ(b->FPen.Color, clBlack);
+  EXPECT_EQ(b->FParent, &d.root);
+  d.root.Redo(&d.view);
+  EXPECT_EQ(d.Layer(0), (std::vector<TCustomFigure*>{a, c}));
+  EXPECT_EQ(d.Layer(1), std::vector<TCustomFigure*>{b});
+  EXPECT_EQ(b->FPen.Color, 0x0000FFu);
+  d.root.Undo(&d.view);
+  EXPECT_EQ(d.Layer(0), (std::vector<TCustomFigure*>{a, b, c}));
+
+  // Two figures of one step, moved one after the other.
+  d.BackUp({c, a}, ovEdit);
+  d.root.ExchangeFigureLayer(c, 0, 1);
+  d.root.ExchangeFigureLayer(a, 0, 1);
+  ASSERT_EQ(d.Layer(1), (std::vector<TCustomFigure*>{a, c}));
+  d.root.Undo(&d.view);
+  EXPECT_EQ(d.Layer(0), (std::vector<TCustomFigure*>{a, b, c}));
+  EXPECT_TRUE(d.Layer(1).empty());
+  d.root.Redo(&d.view);
+  EXPECT_EQ(d.Layer(0), std::vector<TCustomFigure*>{b});
+  EXPECT_EQ(d.Layer(1), (std::vector<TCustomFigure*>{a, c}));
+}
+
 TEST(UndoRedo, ComboAndExplodeSwapTheirFiguresBothWays) {
   Drawing d;
   TCustomFigure* a = d.Add(1);
