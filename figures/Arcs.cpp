@@ -128,13 +128,6 @@ void MirrorArc(A& F, TBx Line) {
   F.Modified();
 }
 
-// The closed outline as it is painted, in logical points.
-std::vector<TPoint> OutlinePoints(const TCustomWdbxFigure& F) {
-  if (!F.FPWdbx || F.FPWdbx->bx.size() < 2) return {};
-  F.CalcWdbxPloygon();
-  return F.FPolyPoints;
-}
-
 TRect LogRectOfBox(const TCustomFigure& F, Tpt Lo, Tpt Hi) {
   TRect r = LogBox(F, {Lo, Tpt{Hi.x, Lo.y}, Hi, Tpt{Lo.x, Hi.y}});
   ExpandRect(r, 0);
@@ -231,21 +224,14 @@ void TCustomArc::CalcPositionRect(TRect& Rect) const {
   Rect = LogRectOfBox(*this, lo, hi);
 }
 
-std::vector<TPoint> TCustomArc::RubberOutline() const {
-  std::vector<TPoint> pts;
-  if (FPWLine.empty()) return pts;
+void TCustomArc::Paint(TShowPlace& ShowPlace) {
+  if (!ShowPlace.cvs || FPen.Style == psClear || FPWLine.empty()) return;
   const TWddList wdd = MltLineToWdd(FPWLine);
-  if (wdd.size() < 2) return pts;
+  if (wdd.size() < 2) return;
   const TLogFrame f = LogFrame();
+  std::vector<TPoint> pts;
   pts.reserve(wdd.size());
   for (Tpt p : wdd) pts.push_back(ptodp(f.Map(p)));
-  return pts;
-}
-
-void TCustomArc::Paint(TShowPlace& ShowPlace) {
-  if (!ShowPlace.cvs || FPen.Style == psClear) return;
-  const std::vector<TPoint> pts = RubberOutline();
-  if (pts.size() < 2) return;
   StrokeStyled(*ShowPlace.cvs, pts.data(), int(pts.size()), FPen.Style);
 }
 
@@ -438,8 +424,6 @@ void TArcWdbxFigure::SetRefPoint(double X, double Y) {
 }
 
 void TArcWdbxFigure::CreateByRefPoint(std::span<const Tpt> Points) { CreateArc(*this, Points); }
-
-std::vector<TPoint> TArcWdbxFigure::RubberOutline() const { return OutlinePoints(*this); }
 
 void TArcWdbxFigure::Explode(TCustomFigureSet& Set) { ExplodeArc(*this, Set); }
 
@@ -697,8 +681,6 @@ void TCustomRectArc::SetRefPoint(double X, double Y) {
   });
 }
 
-std::vector<TPoint> TCustomRectArc::RubberOutline() const { return OutlinePoints(*this); }
-
 void TCustomRectArc::CreateByRefPoint(std::span<const Tpt> Points) {
   if (Points.size() != 2) return;
   FQd = Points[0];
@@ -777,7 +759,6 @@ void RegisterArcClasses() {
   RegisterFamily({.Class = &TTxRectArc::StaticClass(),
                   .Action = "A_RectArc",
                   .Tool = tkTwoPoint,
-                  .Rubber = TPlacingRubber::Outline,
                   .Closed = true,
                   .Ops = FamilyOps<TTxRectArc>()});
 }

@@ -48,8 +48,6 @@ public:
   void FigureMirror(TBx Line) override;
   bool GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                        TPointLxSet KindSet) override;
-  // The flattened arc as it is painted, in logical points.
-  std::vector<TPoint> RubberOutline() const;
 
   void SetYx(Tpt Value);
   // The radius and angle setters do nothing for an unchanged value.
@@ -102,8 +100,6 @@ public:
   void FigureMirror(TBx Line) override;
   bool GetCapturePoint(Tpt& P, TPointLx& Kind, TFigureView* View, TPoint CursorPt,
                        TPointLxSet KindSet) override;
-  // The closed outline as it is painted, in logical points.
-  std::vector<TPoint> RubberOutline() const;
 
   void Setbj(double Value);
   void SetDirection(std::int32_t Value);
@@ -176,8 +172,6 @@ public:
   void CreateByRefPoint(std::span<const Tpt> Points);
   void Explode(TCustomFigureSet& Set) override;
   void FigureMirror(TBx Line) override;
-  // The band's outline as it is painted, in logical points.
-  std::vector<TPoint> RubberOutline() const;
 
   void SetQd(Tpt Value);
   void SetZd(Tpt Value);

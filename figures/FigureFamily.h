@@ -28,9 +28,8 @@ enum TToolKind : int {
   tkMultiLine, tkBezier
 };
 
-// The rubber band of the two-point tool between the press and the mouse;
-// Outline: the figure the two points make, as it will be painted.
-enum class TPlacingRubber : std::uint8_t { Line, Rect, Ellipse, Circle, Outline };
+// The rubber band of the two-point tool between the press and the mouse.
+enum class TPlacingRubber : std::uint8_t { Line, Rect, Ellipse, Circle };
 
 // The pictures of tool-bar buttons, drawn on a 24 x 24 square (y down) with
 // no Qt in the model; the application draws them with antialiasing.

@@ -24,9 +24,6 @@ public:
   virtual void SetZd(TCustomFigure&, Tpt) const {}
   virtual void OffSetToPoint(TCustomFigure&, Tpt, Tpt, Tpt) const {}
   virtual void OrthoBz(TCustomFigure&, Tpt, Tpt, bool, Tpt) const {}
-  // What the figure paints as it stands, in logical points, for a placing
-  // tool's rubber band; empty when the family shows a plain line instead.
-  virtual std::vector<TPoint> RubberOutline(const TCustomFigure&) const { return {}; }
 };
 
 // The operations under the names the figure classes use; a class without
@@ -75,13 +72,6 @@ public:
   void OrthoBz(TCustomFigure& F, Tpt P1, Tpt P2, bool Horz, Tpt P3) const override {
     T& f = static_cast<T&>(F);
     if constexpr (requires { f.OrthoBz(P1, P2, Horz, P3); }) f.OrthoBz(P1, P2, Horz, P3);
-  }
-  std::vector<TPoint> RubberOutline(const TCustomFigure& F) const override {
-    const T& f = static_cast<const T&>(F);
-    if constexpr (requires { f.RubberOutline(); })
-      return f.RubberOutline();
-    else
-      return {};
   }
 };
 

@@ -2,9 +2,7 @@
 
 #include "docview/Document.h"
 #include "docview/ObjectSnap.h"
-#include "figures/ArcEdges.h"
 #include "figures/FigureFamily.h"
-#include "figures/FigureSet.h"
 #include "tools/ToolFigureOps.h"
 
 #include <cmath>
@@ -94,13 +92,6 @@ TRubberShape TTwoPointTool::RubberShape(const TDocView& View, Tpt P) const {
     }
     case TPlacingRubber::Rect: return RubberRect(a, b);
     case TPlacingRubber::Ellipse: return RubberEllipse(a, b);
-    case TPlacingRubber::Outline: {
-      if (!m_pDrawObj) break;
-      const Tpt pts[2] = {m_pDrawObj->FPoints[0], m_pDrawObj->xyTransAbsPt(P.x, P.y)};
-      std::vector<TPoint> outline = PlacedOutline(View, FItemClass, pts);
-      if (outline.size() > 1) return TRubberShape{rkPolyline, std::move(outline)};
-      break;
-    }
     case TPlacingRubber::Line: break;
   }
   return RubberLine(a, b);
@@ -170,36 +161,11 @@ void TThreePointTool::OnLButtonDown(TDocView& View, TShiftState Shift, TPoint Po
   if (m_pDrawObj->GetPointCount() > 2) OnAddPointEnd(View);
 }
 
-std::vector<TPoint> PlacedOutline(const TDocView& View, const TMetaClass* Class, std::span<const Tpt> Points) {
-  std::vector<TPoint> out;
-  std::unique_ptr<TCustomFigure> figure = CreateFigure(Class);
-  if (!figure) return out;
-  // Built where the tool will put it, but never part of the drawing.
-  figure->FParent = RootOf(View);
-  const TToolFigureOps& ops = ToolOps(*figure);
-  ops.CreateByRefPoint(*figure, Points);
-  for (TPoint p : ops.RubberOutline(*figure)) out.push_back(LogToClient(View, dptop(p)));
-  return out;
-}
-
-TRubberShape TThreePointTool::RubberShape(const TDocView& View, Tpt P) const {
-  const TRubberShape line = RubberLine(LogToClient(View, FPDown), LogToClient(View, P));
-  if (!m_pDrawObj || m_pDrawObj->GetPointCount() != 2) return line;
-  // With start and middle fixed the band is the figure the third click makes.
-  const Tpt pts[3] = {m_pDrawObj->FPoints[0], m_pDrawObj->FPoints[1], m_pDrawObj->xyTransAbsPt(P.x, P.y)};
-  Tpt centre;
-  std::int32_t sense = 0;
-  if (!CircleThrough(pts[0], pts[1], pts[2], centre, sense)) return line;
-  std::vector<TPoint> outline = PlacedOutline(View, FItemClass, pts);
-  if (outline.size() < 2) return line;
-  return TRubberShape{rkPolyline, std::move(outline)};
-}
-
 void TThreePointTool::OnMouseMove(TDocView& View, TShiftState Shift, TPoint Pos) {
   if (m_pDrawObj) {
     View.DrawLongCursor(Pos);
     FPLast = SnapPoint(View, Pos);
-    FRubber.Show(View, RubberShape(View, FPLast));
+    FRubber.Show(View, RubberLine(LogToClient(View, FPDown), LogToClient(View, FPLast)));
   }
   TDrawTool::OnMouseMove(View, Shift, Pos);
 }

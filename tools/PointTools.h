@@ -6,8 +6,6 @@
 #include "tools/ToolSupport.h"
 
 #include <initializer_list>
-#include <span>
-#include <vector>
 
 class TOnePointTool : public TDrawTool {
 public:
@@ -57,11 +55,6 @@ public:
   bool HasConstruction() const override { return m_pDrawObj != nullptr; }
   void OnAddPointEnd(TDocView& View) override;
 
-  // The rubber shape for the mouse at P (logical) in client pixels: the
-  // segment from the last click, and once start and middle are fixed the
-  // figure those two and P make.
-  TRubberShape RubberShape(const TDocView& View, Tpt P) const;
-
   TToolPointLine* m_pDrawObj = nullptr;
   Tpt FPDown;
   Tpt FPLast;
@@ -90,8 +83,5 @@ public:
 // Returns the new figure, or none.
 TCustomFigure* FinishFromPointLine(TDocView& View, const TMetaClass* Class, TToolPointLine*& Line,
                                    bool UseCurrentBlock);
-// What a figure of Class made from Points (local to the drawing root) would
-// paint, in client pixels; empty when its family shows no outline.
-std::vector<TPoint> PlacedOutline(const TDocView& View, const TMetaClass* Class, std::span<const Tpt> Points);
 // Starts a temporary line at P (logical), selected, the mouse captured.
 TToolPointLine* StartPointLine(TDocView& View, Tpt P);

@@ -3,17 +3,13 @@
 
 #include "ToolTestSupport.h"
 
-#include "figures/Arcs.h"
 #include "figures/Blocks.h"
 #include "figures/LineFigures.h"
 #include "figures/Pictures.h"
 #include "tools/MultiPointTools.h"
 #include "tools/PointTools.h"
 #include "tools/SelectTool.h"
-#include "tools/ToolFigureOps.h"
 #include "tools/ToolList.h"
-
-#include <cmath>
 
 namespace {
 
@@ -31,13 +27,6 @@ const TMetaClass DimensionClass{"TTestDimension", &TTestPolyline::StaticClass(),
 // rectangle's, come from their family descriptors.
 const TMetaClass CircleClass{"TTestCircleFamily", &TTestCircle::StaticClass(), &NewCircle};
 const TMetaClass RectClass{"TTestRectFamily", &TTestRect::StaticClass(), &NewRect};
-using TPairs = std::vector<std::pair<int, int>>;
-TPairs Pairs(const std::vector<TPoint>& Points) {
-  TPairs out;
-  for (TPoint p : Points) out.push_back({p.x, p.y});
-  return out;
-}
-
 void RegisterTestFamilies() {
   RegisterFamily({.Class = &CircleClass, .Rubber = TPlacingRubber::Circle, .OrthoOnClick = true});
   RegisterFamily({.Class = &RectClass, .Rubber = TPlacingRubber::Rect, .OrthoWhileMoving = false});
@@ -163,68 +152,6 @@ TEST_F(ToolTest, ThreeClicksBuildAnArcFromThreePointsAndEditEndFinishesWithTwo) 
   ASSERT_EQ(Figures().size(), 2u);
   EXPECT_EQ(static_cast<TTestPolyline*>(Figures()[0])->GetPointCount(), 2);
   EXPECT_EQ(UndoCount(), 2);
-}
-
-TEST_F(ToolTest, ThreePointRubberIsTheArcSectorOrSegmentTheThirdClickMakes) {
-  // Start (100, 200), middle (150, 150), mouse (200, 200): the circle of
-  // radius 50 round (150, 200), over its upper half on the screen.
-  const TPoint centre{150, 200};
-  auto radius = [&](TPoint p) { return std::hypot(p.x - centre.x, p.y - centre.y); };
-  for (const TMetaClass* c : {&TTxArc::StaticClass(), &TTxChord::StaticClass(), &TTxCirpart::StaticClass()}) {
-    SCOPED_TRACE(c->Name);
-    Use<TThreePointTool>(*c);
-    Click({100, 200});
-    Move({150, 150});
-    ASSERT_EQ(view.RubberOverlay().Shapes().size(), 1u);
-    EXPECT_EQ(Pairs(view.RubberOverlay().Shapes()[0].Points), (TPairs{{100, 200}, {150, 150}}));
-    Click({150, 150});
-    Move({200, 200});
-    ASSERT_EQ(view.RubberOverlay().Shapes().size(), 1u);
-    const std::vector<TPoint> band = view.RubberOverlay().Shapes()[0].Points;
-    ASSERT_GT(band.size(), 20u);  // 4 degree steps over half a turn
-    int onCircle = 0, atCentre = 0;
-    for (TPoint p : band) {
-      EXPECT_LE(p.y, 201) << "the band bulges towards the middle click";
-      if (std::abs(radius(p) - 50) <= 1.5) ++onCircle;
-      else if (radius(p) <= 1) ++atCentre;
-      else ADD_FAILURE() << "(" << p.x << ", " << p.y << ") is neither on the circle nor its centre";
-    }
-    EXPECT_GT(onCircle, 20);
-    // The sector runs through the centre; arc and segment do not.
-    EXPECT_EQ(atCentre > 0, c == &TTxChord::StaticClass());
-    // The closed figures close their outline; the arc stays open.
-    EXPECT_EQ(Pairs({band.front()}) == Pairs({band.back()}), c != &TTxArc::StaticClass());
-    Click({200, 200});
-    EXPECT_TRUE(view.RubberOverlay().Empty());
-    // What was shown is what was made.
-    ASSERT_EQ(&Figures().at(0)->ClassType(), c);
-    std::vector<TPoint> made;
-    for (TPoint p : ToolOps(*Figures()[0]).RubberOutline(*Figures()[0])) made.push_back(Client(dptop(p)));
-    EXPECT_EQ(Pairs(made), Pairs(band));
-  }
-}
-
-TEST_F(ToolTest, ThreePointRubberStaysStraightWhileThePointsLieOnALine) {
-  Use<TThreePointTool>(TTxChord::StaticClass());
-  Click({100, 100});
-  Click({150, 100});
-  Move({200, 100});
-  ASSERT_EQ(view.RubberOverlay().Shapes().size(), 1u);
-  EXPECT_EQ(Pairs(view.RubberOverlay().Shapes()[0].Points), (TPairs{{150, 100}, {200, 100}}));
-}
-
-TEST_F(ToolTest, BarRubberIsTheBandTheSecondClickMakes) {
-  Use<TTwoPointTool>(TTxRectArc::StaticClass());
-  Click({100, 100});
-  Move({200, 100});
-  ASSERT_EQ(view.RubberOverlay().Shapes().size(), 1u);
-  const std::vector<TPoint> band = view.RubberOverlay().Shapes()[0].Points;
-  ASSERT_EQ(band.size(), 5u);  // four corners, closed
-  EXPECT_EQ(Pairs({band.front()}), Pairs({band.back()}));
-  for (TPoint p : band) {
-    EXPECT_TRUE(p.x == 100 || p.x == 200) << p.x;
-    EXPECT_LE(std::abs(std::abs(p.y - 100) - 7.5), 0.5) << p.y;  // 15 wide
-  }
 }
 
 TEST_F(ToolTest, PolygonKeepsClickedVerticesAndDropsTheRubberVertex) {
