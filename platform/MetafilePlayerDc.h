@@ -382,6 +382,17 @@ class TPlayer {
     const int y0 = int(std::lround(box.top())), y1 = int(std::lround(box.bottom()));
     return QRegion(x0, y0, x1 - x0, y1 - y0);
   }
+  // Not all its points on one line (a bow tie has no net area but covers).
+  static bool HasArea(const QPolygon& P) {
+    for (qsizetype i = 1; i < P.size(); ++i) {
+      if (P[i] == P[0]) continue;
+      const std::int64_t dx = P[i].x() - P[0].x(), dy = P[i].y() - P[0].y();
+      for (qsizetype j = i + 1; j < P.size(); ++j)
+        if (dx * (P[j].y() - P[0].y()) != dy * (P[j].x() - P[0].x())) return true;
+      return false;
+    }
+    return false;
+  }
   QRegion PathRegion(QPainterPath Device) const {
     QPainterPath bounds;
     bounds.addRect(QRectF(FBase.boundingRect().adjusted(-2, -2, 2, 2)));
@@ -392,7 +403,11 @@ class TPlayer {
       one.addPolygon(poly);
       one.setFillRule(winding ? Qt::WindingFill : Qt::OddEvenFill);
       for (const QPolygonF& part : one.intersected(bounds).toFillPolygons()) {
-        const QRegion r(part.toPolygon(), winding ? Qt::WindingFill : Qt::OddEvenFill);
+        // A polygon of no area covers nothing, and Qt's polygon region leaks
+        // its edge table on some of them.
+        const QPolygon ints = part.toPolygon();
+        if (!HasArea(ints)) continue;
+        const QRegion r(ints, winding ? Qt::WindingFill : Qt::OddEvenFill);
         out = winding ? out | r : out ^ r;
       }
     }
