@@ -70,14 +70,20 @@ inline std::string Utf16Text(const char* s, std::size_t n) {
 // behind a file header of our own. Null when it does not decode or is huge.
 inline QImage DecodeDib(const char* Bmi, std::size_t BmiSize, const char* Bits, std::size_t BitsSize) {
   if (BmiSize < 12) return {};
-  std::int64_t w = 0, h = 0;
+  std::int64_t w = 0, h = 0, bits = 0, compression = 0;
   const auto* b = reinterpret_cast<const std::uint8_t*>(Bmi);
   if (Le32(b) == 12) {
-    w = Le16(b + 4), h = Le16(b + 6);
-  } else if (BmiSize >= 16) {
+    w = Le16(b + 4), h = Le16(b + 6), bits = Le16(b + 10);
+  } else if (BmiSize >= 20) {
     w = std::int32_t(Le32(b + 4)), h = std::int32_t(Le32(b + 8));
+    bits = Le16(b + 14), compression = Le32(b + 16);
   }
   if (w <= 0 || h == 0 || w * std::abs(h) > kMaxPixels) return {};
+  // The reader makes the whole bitmap whatever the bits hold: rows must be
+  // there (a run-length row may be two bytes, a skip four for many rows).
+  const std::int64_t rows = std::abs(h), have = std::int64_t(BitsSize);
+  if ((compression == 0 || compression == 3) && ((w * bits + 31) / 32) * 4 * rows > have) return {};
+  if ((compression == 1 || compression == 2) && w * rows > (have + 1) * 1024) return {};
   QByteArray file(14, '\0');
   file[0] = 'B', file[1] = 'M';
   const std::uint32_t total = std::uint32_t(14 + BmiSize + BitsSize), off = std::uint32_t(14 + BmiSize);
